@@ -7,6 +7,7 @@
 namespace lumetta {
 
 inline constexpr std::uint8_t NO_LED = 255;
+inline constexpr int LED_COUNT = 128; // LED numbers 0..127
 
 struct KeyPoint {
     int x = 0;
@@ -25,6 +26,13 @@ struct KeyMap {
     KeyPoint keyOrigin;                    // page position of the origin of all key rectangles
     bool operator==(const KeyMap&) const = default;
 };
+
+// The LED of a key, or -1 for a key without one. A number outside the keyboard's LEDs (a stray
+// flag in a key-map file) counts as no LED, so per-LED tables are never addressed out of range.
+inline int keyLedNumber(const KeyMap& map, int keyIndex) {
+    const int led = map.keyLed[keyIndex];
+    return led < LED_COUNT ? led : -1;
+}
 
 // The process-wide key map shared by all pages. It belongs to the user-interface thread.
 KeyMap& keyMap();

@@ -1,0 +1,10 @@
+#include "lighting/model/KeyMap.h"
+
+namespace lumetta {
+
+KeyMap& keyMap() {
+    static KeyMap map;
+    return map;
+}
+
+} // namespace lumetta
