@@ -1,0 +1,30 @@
+#pragma once
+
+#include "platform/core/Clock.h"
+
+#include <memory>
+#include <mutex>
+#include <optional>
+#include <vector>
+
+namespace lumetta::core {
+
+class MessageQueue;
+
+// A one-shot signal between threads whose waiters keep handling messages sent to their thread,
+// so a thread can wait for another that may be sending to it.
+class Completion {
+public:
+    // Any thread; idempotent.
+    void signal();
+    bool signalled() const;
+    // Returns whether the signal came (always true without a limit).
+    bool wait(std::optional<Duration> limit = std::nullopt);
+
+private:
+    mutable std::mutex mutex_;
+    bool signalled_ = false;
+    std::vector<std::shared_ptr<MessageQueue>> waiters_;
+};
+
+} // namespace lumetta::core
