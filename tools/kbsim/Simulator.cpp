@@ -27,6 +27,7 @@ using Clock = KeyboardDevice::Clock;
 // The host writes the report id (0: the interface has unnumbered reports) before each report.
 constexpr std::size_t OUTPUT_FRAME = 1 + REPORT_SIZE;
 constexpr std::size_t MAX_CONTROL_LINE = 4096;
+constexpr std::chrono::milliseconds INCOMPLETE_FRAME_LIMIT{50};
 
 std::string systemError(const std::string& what) {
     return what + ": " + std::strerror(errno);
@@ -345,6 +346,15 @@ void Simulator::readCommandInterface() {
         return;
     }
     const auto now = Clock::now();
+    // Each write of the host is one whole report; bytes that waited this long for the rest of
+    // theirs came from a short write and would shift every later report.
+    if (!received_.empty() && now - lastReceived_ > INCOMPLETE_FRAME_LIMIT) {
+        log_.write(formatLogLine(now, LOG_NOTE,
+                                 std::to_string(received_.size()) +
+                                     " bytes of an incomplete report discarded"));
+        received_.clear();
+    }
+    lastReceived_ = now;
     received_.insert(received_.end(), buffer, buffer + n);
     std::size_t used = 0;
     for (; received_.size() - used >= OUTPUT_FRAME; used += OUTPUT_FRAME) {

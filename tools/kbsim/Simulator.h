@@ -58,6 +58,7 @@ private:
     std::unique_ptr<hid::VirtualHidraw> bootNode_;
     std::unique_ptr<hid::VirtualHidraw> commandNode_;
     std::vector<std::uint8_t> received_;
+    KeyboardDevice::TimePoint lastReceived_{};
     hid::UniqueFd timer_;
     hid::UniqueFd signals_;
     hid::UniqueFd listener_;
