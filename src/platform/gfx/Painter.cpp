@@ -306,34 +306,103 @@ void Painter::line(Point from, Point to, SysColor color) {
     cairo_restore(cr_);
 }
 
+namespace {
+
+// Whole-pixel ellipse: a pixel is inside when its centre lies within the ellipse through the
+// outer edges of the bounding box. The outline is the inside pixels that touch an outside
+// one, so it is closed and one pixel thick at any size.
+class PixelEllipse {
+public:
+    explicit PixelEllipse(const Rect& b)
+        : bounds_(b), cx_((b.left + b.right - 1) / 2.0), cy_((b.top + b.bottom - 1) / 2.0),
+          rx_(b.width() / 2.0), ry_(b.height() / 2.0) {}
+
+    bool inside(int x, int y) const {
+        if (!bounds_.contains(Point{x, y})) {
+            return false;
+        }
+        double dx = (x - cx_) / rx_;
+        double dy = (y - cy_) / ry_;
+        return dx * dx + dy * dy <= 1.0 + 1e-9;
+    }
+    bool edge(int x, int y) const {
+        return inside(x, y) &&
+               (!inside(x - 1, y) || !inside(x + 1, y) || !inside(x, y - 1) || !inside(x, y + 1));
+    }
+
+private:
+    Rect bounds_;
+    double cx_, cy_, rx_, ry_;
+};
+
+// Adds one rectangle per run of pixels that pass the test, row by row.
+template <typename Test> void pathRuns(cairo_t* cr, const Rect& bounds, Test test) {
+    cairo_new_path(cr);
+    for (int y = bounds.top; y < bounds.bottom; ++y) {
+        int x = bounds.left;
+        while (x < bounds.right) {
+            if (!test(x, y)) {
+                ++x;
+                continue;
+            }
+            int start = x;
+            while (x < bounds.right && test(x, y)) {
+                ++x;
+            }
+            cairo_rectangle(cr, start, y, x - start, 1);
+        }
+    }
+}
+
+} // namespace
+
 void Painter::ellipse(const Rect& bounds, std::optional<SysColor> fill,
                       std::optional<SysColor> outline) {
     if (cr_ == nullptr || bounds.empty()) {
         return;
     }
-    double cx = (bounds.left + bounds.right) / 2.0;
-    double cy = (bounds.top + bounds.bottom) / 2.0;
-    auto path = [&](double rx, double ry) {
-        cairo_new_path(cr_);
-        cairo_save(cr_);
-        cairo_translate(cr_, cx, cy);
-        cairo_scale(cr_, std::max(rx, 0.01), std::max(ry, 0.01));
-        cairo_arc(cr_, 0, 0, 1, 0, 2 * M_PI);
-        cairo_restore(cr_);
-    };
     cairo_save(cr_);
-    applyAntialias();
+    if (state_.smooth) {
+        double cx = (bounds.left + bounds.right) / 2.0;
+        double cy = (bounds.top + bounds.bottom) / 2.0;
+        auto path = [&](double rx, double ry) {
+            cairo_new_path(cr_);
+            cairo_save(cr_);
+            cairo_translate(cr_, cx, cy);
+            cairo_scale(cr_, std::max(rx, 0.01), std::max(ry, 0.01));
+            cairo_arc(cr_, 0, 0, 1, 0, 2 * M_PI);
+            cairo_restore(cr_);
+        };
+        cairo_set_antialias(cr_, CAIRO_ANTIALIAS_DEFAULT);
+        if (fill) {
+            path(bounds.width() / 2.0, bounds.height() / 2.0);
+            setColor(cr_, *fill);
+            cairo_fill(cr_);
+        }
+        if (outline) {
+            path((bounds.width() - 1) / 2.0, (bounds.height() - 1) / 2.0);
+            setColor(cr_, *outline);
+            cairo_set_line_width(cr_, 1.0);
+            cairo_stroke(cr_);
+        }
+        cairo_restore(cr_);
+        return;
+    }
+    // Only the part that can show is walked.
+    Rect visible = bounds.intersected(clipBounds());
+    PixelEllipse e(bounds);
+    cairo_set_operator(cr_, CAIRO_OPERATOR_SOURCE);
     if (fill) {
-        path(bounds.width() / 2.0, bounds.height() / 2.0);
+        pathRuns(cr_, visible, [&](int x, int y) {
+            return outline ? e.inside(x, y) && !e.edge(x, y) : e.inside(x, y);
+        });
         setColor(cr_, *fill);
         cairo_fill(cr_);
     }
     if (outline) {
-        // The pen runs through the centres of the outermost pixels.
-        path((bounds.width() - 1) / 2.0, (bounds.height() - 1) / 2.0);
+        pathRuns(cr_, visible, [&](int x, int y) { return e.edge(x, y); });
         setColor(cr_, *outline);
-        cairo_set_line_width(cr_, 1.0);
-        cairo_stroke(cr_);
+        cairo_fill(cr_);
     }
     cairo_restore(cr_);
 }
