@@ -183,7 +183,7 @@ TEST_F(KeyMapLoaderTest, BrokenFilesGiveAFullKeyboardWithoutLeds) {
         "",
         "not xml at all",
         "<Buttons><KEYBOARD><KEY_NUM>3</KEY_NUM><BUTTON_1>K,1,2,3,4,,8", // cut off
-        std::string("\xFF\xFE<\0B\0", 6),                                                // a stray BOM
+        std::string("\xFF\xFE<\0B\0", 6),                                // a stray BOM
         keyMapXml(entry("BUTTON_1", "K,2147483647,2147483647,9,9,,300") +
                   entry("BUTTON_KEY_COLOR", "O,2147483647,-2147483648,0,0,,0")),
     };
