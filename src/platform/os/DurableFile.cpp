@@ -3,12 +3,15 @@
 #include "platform/os/UniqueFd.h"
 
 #include <fcntl.h>
+#include <signal.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <atomic>
 #include <cerrno>
+#include <future>
+#include <memory>
 #include <optional>
 #include <set>
 #include <string>
@@ -57,6 +60,35 @@ fs::path resolveTarget(const fs::path& path) {
     return path;
 }
 
+std::string tempPrefix(const fs::path& target) {
+    return "." + target.filename().string() + ".tmp-";
+}
+
+// A process killed between naming its new content and the rename leaves the temporary file
+// behind. Such files of a target whose writer no longer exists are removed before the next
+// replacement of that target; files of live writers are never touched.
+void removeStaleTemporaries(const fs::path& folder, const fs::path& target) {
+    const std::string prefix = tempPrefix(target);
+    std::error_code error;
+    for (fs::directory_iterator it(folder, error), end; !error && it != end; it.increment(error)) {
+        const std::string name = it->path().filename().string();
+        if (name.compare(0, prefix.size(), prefix) != 0) {
+            continue;
+        }
+        const std::string rest = name.substr(prefix.size());
+        const auto dash = rest.find('-');
+        if (dash == 0 || dash == std::string::npos ||
+            rest.find_first_not_of("0123456789-") != std::string::npos) {
+            continue;
+        }
+        const long pid = std::stol(rest.substr(0, dash));
+        if (pid > 0 && pid != ::getpid() && ::kill(static_cast<pid_t>(pid), 0) != 0 &&
+            errno == ESRCH) {
+            ::unlink(it->path().c_str());
+        }
+    }
+}
+
 fs::path folderOf(const fs::path& path) {
     fs::path folder = path.parent_path();
     return folder.empty() ? fs::path(".") : folder;
@@ -69,48 +101,56 @@ public:
     PendingFile() = default;
     PendingFile(const PendingFile&) = delete;
     PendingFile& operator=(const PendingFile&) = delete;
-    PendingFile(PendingFile&& other) noexcept
-        : target_(std::move(other.target_)), temp_(std::move(other.temp_)) {
-        other.temp_.clear();
-    }
+    PendingFile(PendingFile&&) = delete;
     ~PendingFile() {
-        if (!temp_.empty()) {
+        if (!temp_.empty() && !unnamed_) {
             ::unlink(temp_.c_str());
         }
     }
 
+    // Writes the new content into a file of its own beside the target; not yet flushed.
     std::error_code prepare(const fs::path& target, std::span<const std::uint8_t> bytes) {
         target_ = target;
         const fs::path folder = folderOf(target);
         // An unnamed file vanishes by itself if the process dies before it gets its name, so a
         // crash while writing leaves nothing behind; not every file system offers it.
-        UniqueFd fd;
         if (unnamedAllowed.load()) {
-            fd.reset(::open(folder.c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0666));
+            fd_.reset(::open(folder.c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0666));
         }
-        const bool unnamed = fd.valid();
-        fs::path temp = folder / ("." + target.filename().string() + ".tmp-" + uniqueSuffix());
-        if (!unnamed) {
-            fd.reset(::open(temp.c_str(), O_CREAT | O_EXCL | O_WRONLY | O_CLOEXEC, 0666));
-            if (!fd) {
+        removeStaleTemporaries(folder, target);
+        temp_ = folder / (tempPrefix(target) + uniqueSuffix());
+        unnamed_ = fd_.valid();
+        if (!unnamed_) {
+            fd_.reset(::open(temp_.c_str(), O_CREAT | O_EXCL | O_WRONLY | O_CLOEXEC, 0666));
+            if (!fd_) {
+                temp_.clear();
                 return lastError();
             }
-            temp_ = temp;
         }
         struct stat old {};
-        if (::stat(target.c_str(), &old) == 0 && ::fchmod(fd.get(), old.st_mode & 07777) != 0) {
+        if (::stat(target.c_str(), &old) == 0 && ::fchmod(fd_.get(), old.st_mode & 07777) != 0) {
             return lastError();
         }
-        if (!writeAll(fd.get(), bytes) || ::fsync(fd.get()) != 0) {
+        if (!writeAll(fd_.get(), bytes)) {
             return lastError();
         }
-        if (unnamed) {
-            const std::string self = "/proc/self/fd/" + std::to_string(fd.get());
-            if (::linkat(AT_FDCWD, self.c_str(), AT_FDCWD, temp.c_str(), AT_SYMLINK_FOLLOW) != 0) {
-                return lastError();
-            }
-            temp_ = temp;
+        return {};
+    }
+
+    std::error_code flush() { return ::fsync(fd_.get()) == 0 ? std::error_code() : lastError(); }
+
+    // Gives an unnamed file its temporary name, ready for the rename.
+    std::error_code name() {
+        if (!unnamed_) {
+            return {};
         }
+        const std::string self = "/proc/self/fd/" + std::to_string(fd_.get());
+        if (::linkat(AT_FDCWD, self.c_str(), AT_FDCWD, temp_.c_str(), AT_SYMLINK_FOLLOW) != 0) {
+            const std::error_code error = lastError();
+            temp_.clear();
+            return error;
+        }
+        unnamed_ = false;
         return {};
     }
 
@@ -127,6 +167,8 @@ public:
 private:
     fs::path target_;
     fs::path temp_;
+    UniqueFd fd_;
+    bool unnamed_ = false;
 };
 
 std::error_code syncFolder(const fs::path& folder) {
@@ -199,19 +241,52 @@ std::error_code replaceFileDurably(const fs::path& path, std::span<const std::ui
 }
 
 std::error_code replaceFilesDurably(std::span<const FileReplacement> files) {
-    std::vector<PendingFile> pending(files.size());
-    for (std::size_t i = 0; i < files.size(); ++i) {
-        if (auto error = pending[i].prepare(resolveTarget(files[i].path), files[i].bytes)) {
+    std::vector<std::unique_ptr<PendingFile>> pending;
+    for (const auto& file : files) {
+        pending.push_back(std::make_unique<PendingFile>());
+        if (auto error = pending.back()->prepare(resolveTarget(file.path), file.bytes)) {
             return error;
         }
     }
-    std::set<fs::path> folders;
+    // Flushes of several files run side by side: the file system can then commit them together
+    // instead of one after another.
+    std::vector<std::future<std::error_code>> flushes;
     std::error_code firstError;
+    for (std::size_t i = 1; i < pending.size(); ++i) {
+        try {
+            flushes.push_back(
+                std::async(std::launch::async, [&file = *pending[i]] { return file.flush(); }));
+        } catch (const std::system_error&) {
+            // No thread to be had: flush here instead.
+            if (auto error = pending[i]->flush(); error && !firstError) {
+                firstError = error;
+            }
+        }
+    }
+    if (auto error = pending.empty() ? std::error_code() : pending[0]->flush();
+        error && !firstError) {
+        firstError = error;
+    }
+    for (auto& flush : flushes) {
+        if (auto error = flush.get(); error && !firstError) {
+            firstError = error;
+        }
+    }
+    if (firstError) {
+        return firstError;
+    }
+    // Naming and renaming one file after the other keeps at most one named temporary file in
+    // existence at any moment.
+    std::set<fs::path> folders;
     for (auto& file : pending) {
-        if (auto error = file.commit(); error && !firstError) {
+        std::error_code error = file->name();
+        if (!error) {
+            error = file->commit();
+        }
+        if (error && !firstError) {
             firstError = error;
         } else if (!error) {
-            folders.insert(folderOf(file.target()));
+            folders.insert(folderOf(file->target()));
         }
     }
     for (const auto& folder : folders) {

@@ -28,7 +28,8 @@ struct FileReplacement {
 // Replaces the file at path with bytes so that a crash or power loss at any moment leaves either
 // the old or the new content, never a mix: the bytes go into a fresh file in the same folder,
 // which is flushed to disk and then renamed over the old one, and the folder is flushed last.
-// On failure the old file is untouched and nothing is left behind. A new file gets the usual
+// On failure the old file is untouched and nothing is left behind; a temporary file that a
+// killed writer left is removed by the next replacement of the same file. A new file gets the usual
 // permissions (0666 less the umask); a replaced one keeps its permissions. A symbolic link is
 // followed, so the file it names is replaced.
 std::error_code replaceFileDurably(const std::filesystem::path& path,

@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 namespace lumetta::os {
 namespace {
@@ -93,6 +95,28 @@ TEST_P(DurableFile, ReplacingThroughALinkKeepsTheLink) {
     ASSERT_FALSE(replaceFileDurably(folder / "link", bytes));
     EXPECT_TRUE(fs::is_symlink(folder / "link"));
     EXPECT_EQ(contentOf(folder / "real"), "new");
+}
+
+TEST_P(DurableFile, TemporariesOfDeadWritersAreCleared) {
+    TempFolder folder;
+    const pid_t dead = ::fork();
+    if (dead == 0) {
+        ::_exit(0);
+    }
+    ::waitpid(dead, nullptr, 0);
+    const std::string deadTemp = ".a.ini.tmp-" + std::to_string(dead) + "-3";
+    const std::string liveTemp = ".a.ini.tmp-" + std::to_string(::getppid()) + "-3";
+    const std::string otherTarget = ".b.ini.tmp-" + std::to_string(dead) + "-3";
+    const std::string notOurs = ".a.ini.tmp-notes";
+    for (const auto& name : {deadTemp, liveTemp, otherTarget, notOurs}) {
+        testing::writeBytes(folder / name, "x");
+    }
+    const auto bytes = bytesOf("new");
+    ASSERT_FALSE(replaceFileDurably(folder / "a.ini", bytes));
+    EXPECT_FALSE(fs::exists(folder / deadTemp));
+    EXPECT_TRUE(fs::exists(folder / liveTemp)) << "its writer may still be at work";
+    EXPECT_TRUE(fs::exists(folder / otherTarget)) << "belongs to another file";
+    EXPECT_TRUE(fs::exists(folder / notOurs));
 }
 
 TEST(DurableFileRead, RefusesFilesAboveTheLimit) {
