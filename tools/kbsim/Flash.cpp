@@ -29,7 +29,11 @@ void programFlash(FlashBytes& flash, std::uint32_t address, std::span<const std:
 
 std::uint32_t flashChecksum(const FlashBytes& flash, std::uint32_t start, std::uint32_t length) {
     std::uint32_t sum = 0;
-    for (std::uint64_t word = 0; word < length; word += 4) {
+    // Words wholly beyond the flash add nothing; stopping there keeps an absurd length (a host
+    // can ask for 4 GiB) from stalling the keyboard.
+    const std::uint64_t end =
+        std::min<std::uint64_t>(length, flash.size() > start ? flash.size() - start : 0);
+    for (std::uint64_t word = 0; word < end; word += 4) {
         std::uint8_t bytes[4] = {0, 0, 0, 0};
         for (std::uint64_t i = 0; i < 4 && word + i < length; ++i) {
             const std::uint64_t at = std::uint64_t(start) + word + i;

@@ -93,6 +93,25 @@ TEST_F(BootloaderEngineTest, BlocksAreWrittenAtThePointerWhichAdvances) {
     EXPECT_EQ(readU32(&ask(requestU32(0x1D, 0x01, FIRMWARE_START, 130))[4]), expected);
 }
 
+TEST_F(BootloaderEngineTest, ChecksumRangesBeyondTheFlashCountZero) {
+    state.flash = FlashBytes(FLASH_SIZE, 0);
+    writeU32(&state.flash[FLASH_SIZE - 4], 0x01020304);
+    struct Case {
+        std::uint32_t start, length, sum;
+    };
+    const Case cases[] = {
+        {FLASH_SIZE - 4, 4, 0x01020304},
+        {FLASH_SIZE - 4, 0xFFFFFFFF, 0x01020304}, // must not walk 4 GiB either
+        {FLASH_SIZE - 2, 8, 0x0102},
+        {FLASH_SIZE, 0xFFFFFFFF, 0},
+        {0xFFFFFFF0, 0xFFFFFFFF, 0},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(readU32(&ask(requestU32(0x1D, 0x01, c.start, c.length))[4]), c.sum)
+            << "start " << c.start << " length " << c.length;
+    }
+}
+
 TEST_F(BootloaderEngineTest, WritingOverUnerasedFlashOnlyClearsBits) {
     ask(requestU32(0x1E, 0x01, FIRMWARE_START));
     state.flash[FIRMWARE_START] = 0xF0;
