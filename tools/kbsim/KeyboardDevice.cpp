@@ -140,11 +140,26 @@ std::vector<DeviceAction> KeyboardDevice::takeDue(TimePoint now) {
             if (!dirty_) {
                 continue;
             }
+            // Writing the state takes a millisecond or two: never while an answer waits, but
+            // right after it goes out, when the host pauses before its next request.
+            if (const auto answer = pendingAnswerDue()) {
+                schedule(*answer, action);
+                continue;
+            }
             dirty_ = false;
         }
         due.push_back(std::move(action));
     }
     return due;
+}
+
+std::optional<KeyboardDevice::TimePoint> KeyboardDevice::pendingAnswerDue() const {
+    for (const auto& [key, action] : schedule_) {
+        if (action.kind == DeviceAction::Kind::SEND) {
+            return key.first;
+        }
+    }
+    return std::nullopt;
 }
 
 void KeyboardDevice::schedule(TimePoint at, DeviceAction action) {

@@ -104,6 +104,7 @@ private:
     void depart(TimePoint now, bool toBootloader);
     void cancel(DeviceAction::Kind kind);
     void countRequest(TimePoint now);
+    std::optional<TimePoint> pendingAnswerDue() const;
     DeviceAction attachNow(bool bootloaderMode);
 
     KeyboardState state_;

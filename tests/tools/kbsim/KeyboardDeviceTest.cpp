@@ -172,6 +172,27 @@ TEST_F(KeyboardDeviceTest, ProfileKeyEventGoesOutInTheNextFrame) {
     EXPECT_EQ(actions[0].second.report[7], 2);
 }
 
+TEST_F(KeyboardDeviceTest, StateIsSavedAfterChangesButNeverAheadOfAnAnswer) {
+    runUntil(now + 1s);
+    device.receive(now, request(0x51, 0x00, 0, {2}));
+    std::vector<Kind> kinds;
+    // The save falls due while the next request's answer is pending.
+    now += KeyboardDevice::SAVE_DELAY - 500us;
+    runUntil(now);
+    device.faults().answerDelay = 5ms;
+    device.receive(now, request(0x52, 0x00));
+    while (auto due = device.nextDue()) {
+        now = *due;
+        for (const auto& action : device.takeDue(now)) {
+            if (action.kind == Kind::SEND || action.kind == Kind::SAVE) {
+                kinds.push_back(action.kind);
+            }
+        }
+    }
+    EXPECT_EQ(kinds, (std::vector<Kind>{Kind::SEND, Kind::SAVE}));
+    EXPECT_FALSE(device.dirty());
+}
+
 class ErasedKeyboardTest : public KeyboardDeviceTest {
 protected:
     static KeyboardState erased() {
