@@ -88,6 +88,7 @@ private:
                                  TextFormat flags);
     void ensureMask(Entry& e);
     void evict();
+    void createFontMap();
     void fontsChanged();
     void resolveSize(FontData& f);
     PangoLayout* newLayout(const FontData& font, const std::string& text, TextFormat flags,
