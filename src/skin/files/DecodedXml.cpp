@@ -172,13 +172,13 @@ size_t DecodeUtf16(std::string_view bytes, bool bigEndian, std::u16string& out) 
     return units - o;
 }
 
-bool ConvertWithIconv(std::string_view bytes, std::string_view encoding, std::u16string& out) {
+bool ConvertWithIconv(std::string_view bytes, std::string_view encoding, std::u16string& result) {
     const char* native = std::endian::native == std::endian::little ? "UTF-16LE" : "UTF-16BE";
     IconvHandle converter(native, std::string(encoding).c_str());
     if (!converter.valid()) {
         return false;
     }
-    out.assign(bytes.size() + 16, u'\0');
+    std::u16string out(bytes.size() + 16, u'\0');
     char* in = const_cast<char*>(bytes.data());
     size_t inLeft = bytes.size();
     size_t produced = 0;
@@ -209,16 +209,15 @@ bool ConvertWithIconv(std::string_view bytes, std::string_view encoding, std::u1
     while (write(true) == E2BIG) {
         out.resize(out.size() * 2 + 16);
     }
-    out.resize(produced);
+    result.append(out, 0, produced);
     return true;
 }
 
 // Bytes as Latin-1: the last resort when no converter can be opened at all.
-std::u16string WidenBytes(std::string_view bytes) {
-    std::u16string out(bytes.size(), u'\0');
-    std::transform(bytes.begin(), bytes.end(), out.begin(),
-                   [](char c) { return static_cast<char16_t>(static_cast<unsigned char>(c)); });
-    return out;
+void AppendWidened(std::string_view bytes, std::u16string& out) {
+    for (char c : bytes) {
+        out += static_cast<char16_t>(static_cast<unsigned char>(c));
+    }
 }
 
 } // namespace
@@ -228,26 +227,33 @@ std::string DeclaredEncoding(std::string_view head) {
     return name.empty() ? HtmlMetaCharset(head) : name;
 }
 
-std::u16string ConvertToUtf16(std::string_view bytes, std::string_view encoding) {
+void AppendConverted(std::string_view bytes, std::string_view encoding, std::u16string& out) {
     uint32_t codePage = encoding.empty() ? AnsiCodePage : CodePageFromName(encoding);
     // A declaration of UTF-16 or UTF-32 that could be read as 8-bit text is wrong about the
     // file; its bytes are read as UTF-8.
     if (IsUnicodeCodePage(codePage)) {
-        return Utf8ToUtf16(bytes);
+        AppendUtf8AsUtf16(bytes, out);
+        return;
     }
-    std::u16string out;
     std::string_view converter = IconvNameOf(codePage);
     if (!converter.empty() && ConvertWithIconv(bytes, converter, out)) {
-        return out;
+        return;
     }
-    if (ConvertWithIconv(bytes, IconvNameOf(AnsiCodePage), out)) {
-        return out;
+    if (!ConvertWithIconv(bytes, IconvNameOf(AnsiCodePage), out)) {
+        AppendWidened(bytes, out);
     }
-    return WidenBytes(bytes);
 }
 
-DecodedXml DecodeXmlBytes(std::string_view bytes) {
-    DecodedXml result;
+std::u16string ConvertToUtf16(std::string_view bytes, std::string_view encoding) {
+    std::u16string out;
+    AppendConverted(bytes, encoding, out);
+    return out;
+}
+
+void DecodeXmlBytes(std::string_view bytes, DecodedXml& result) {
+    result.text.clear();
+    result.report.clear();
+    result.flags = 0;
     std::string_view head = bytes.substr(0, HeadSize);
     std::string name;
     bool mark = false;
@@ -306,7 +312,7 @@ DecodedXml DecodeXmlBytes(std::string_view bytes) {
             name = "UTF-8";
             detected = true;
         }
-        result.text = ConvertToUtf16(text, name);
+        AppendConverted(text, name, result.text);
         details = u"length ";
         AppendNumber(details, bytes.size());
         details += u" ";
@@ -330,7 +336,6 @@ DecodedXml DecodeXmlBytes(std::string_view bytes) {
         result.report = detected ? u"UTF-8 " : u"ANSI ";
     }
     result.report += details;
-    return result;
 }
 
 } // namespace lumetta

@@ -1,12 +1,13 @@
 #include "skin/files/Utf16Text.h"
 
+#include "skin/files/Utf16Scan.h"
+
+#include <algorithm>
 #include <cstdint>
 #include <cstring>
 
 namespace lumetta {
 namespace {
-
-constexpr uint64_t HighBits = 0x8080808080808080ull;
 
 // Length of the well-formed sequence that starts at `i` and its code point; 0 when malformed.
 size_t DecodeSequence(std::string_view s, size_t i, char32_t& cp) {
@@ -39,50 +40,42 @@ size_t DecodeSequence(std::string_view s, size_t i, char32_t& cp) {
     return length;
 }
 
-bool AsciiBlock(const char* p) {
-    uint64_t w;
-    std::memcpy(&w, p, sizeof w);
-    return (w & HighBits) == 0;
-}
-
 } // namespace
 
 void AppendUtf8AsUtf16(std::string_view bytes, std::u16string& out) {
-    size_t base = out.size();
-    // Never more UTF-16 units than bytes: the tail is trimmed at the end.
-    out.resize(base + bytes.size());
-    char16_t* dst = out.data() + base;
+    // Converted through a small buffer that stays in the cache and appended from there: growing
+    // the string first would clear the whole of it only to overwrite it again.
+    constexpr size_t Chunk = 4096;
+    char16_t buffer[Chunk + 2];
+    out.reserve(out.size() + bytes.size());
     const char* src = bytes.data();
     size_t n = bytes.size();
     size_t i = 0;
-    size_t o = 0;
     while (i < n) {
-        if (n - i >= 8 && AsciiBlock(src + i)) {
-            for (size_t k = 0; k < 8; ++k) {
-                dst[o + k] = static_cast<unsigned char>(src[i + k]);
+        size_t o = 0;
+        size_t limit = std::min(n, i + Chunk);
+        while (i < limit) {
+            size_t ascii = AsciiPrefix(src + i, limit - i);
+            WidenAscii(src + i, ascii, buffer + o);
+            i += ascii, o += ascii;
+            if (i == limit) {
+                break;
             }
-            i += 8, o += 8;
-            continue;
+            char32_t cp = 0;
+            size_t length = DecodeSequence(bytes, i, cp);
+            if (length == 0) {
+                buffer[o++] = u'?', ++i;
+            } else if (cp >= 0x10000) {
+                cp -= 0x10000;
+                buffer[o++] = static_cast<char16_t>(0xD800 + (cp >> 10));
+                buffer[o++] = static_cast<char16_t>(0xDC00 + (cp & 0x3FF));
+                i += length;
+            } else {
+                buffer[o++] = static_cast<char16_t>(cp), i += length;
+            }
         }
-        unsigned char c = static_cast<unsigned char>(src[i]);
-        if (c < 0x80) {
-            dst[o++] = c, ++i;
-            continue;
-        }
-        char32_t cp = 0;
-        size_t length = DecodeSequence(bytes, i, cp);
-        if (length == 0) {
-            dst[o++] = u'?', ++i;
-        } else if (cp >= 0x10000) {
-            cp -= 0x10000;
-            dst[o++] = static_cast<char16_t>(0xD800 + (cp >> 10));
-            dst[o++] = static_cast<char16_t>(0xDC00 + (cp & 0x3FF));
-            i += length;
-        } else {
-            dst[o++] = static_cast<char16_t>(cp), i += length;
-        }
+        out.append(buffer, o);
     }
-    out.resize(base + o);
 }
 
 std::u16string Utf8ToUtf16(std::string_view bytes) {
@@ -125,13 +118,9 @@ std::string Utf16ToUtf8(std::u16string_view text) {
 bool IsValidUtf8(std::string_view bytes) {
     size_t i = 0;
     while (i < bytes.size()) {
-        if (bytes.size() - i >= 8 && AsciiBlock(bytes.data() + i)) {
-            i += 8;
-            continue;
-        }
-        if (static_cast<unsigned char>(bytes[i]) < 0x80) {
-            ++i;
-            continue;
+        i += AsciiPrefix(bytes.data() + i, bytes.size() - i);
+        if (i == bytes.size()) {
+            break;
         }
         char32_t cp = 0;
         size_t length = DecodeSequence(bytes, i, cp);

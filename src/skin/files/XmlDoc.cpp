@@ -126,7 +126,9 @@ bool XmlDoc::LoadFromMemory(std::string_view bytes) {
 
 bool XmlDoc::LoadFromMemory(std::string_view bytes, uint32_t& flags) {
     ClearForLoad(flags);
-    DecodedXml decoded = DecodeXmlBytes(bytes);
+    DecodedXml decoded;
+    decoded.text = std::move(text_);
+    DecodeXmlBytes(bytes, decoded);
     text_ = std::move(decoded.text);
     loadReport_ = std::move(decoded.report);
     flags_ |= decoded.flags;

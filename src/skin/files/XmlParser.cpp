@@ -55,6 +55,7 @@ private:
     struct Open {
         uint32_t index;
         std::u16string_view name;
+        uint32_t lastChild; // the first child's previous-sibling link is written at the close
     };
 
     void Walk();
@@ -66,6 +67,10 @@ private:
     void CloseImplicitly(size_t from);
     void CloseAtEnd();
     void LinkLast(uint32_t parent, uint32_t child);
+    uint32_t& LastChildSlot(size_t level) {
+        return level == 0 ? rootLast_ : open_[level - 1].lastChild;
+    }
+    void CloseNormally(const Open& open, const XmlToken& token);
     void SetLevels();
     void CheckRoot();
     uint32_t Innermost() const { return open_.empty() ? 0 : open_.back().index; }
@@ -81,6 +86,8 @@ private:
     std::unique_ptr<OpenNameCounts> counts_;
     std::u16string problem_;
     bool hasProblem_ = false;
+    uint32_t rootLast_ = 0;
+    XmlTokenizer* tokenizer_ = nullptr;
 };
 
 XmlParseResult ElementBuilder::Run() {
@@ -90,6 +97,9 @@ XmlParseResult ElementBuilder::Run() {
     table_[document].length = static_cast<uint32_t>(text_.size());
     Walk();
     CloseAtEnd();
+    if (table_[0].firstChild != 0) {
+        table_[table_[0].firstChild].prevSibling = rootLast_;
+    }
     SetLevels();
     CheckRoot();
     bool illFormed = (table_[0].levelFlags & ElementRecord::IllFormed) != 0;
@@ -98,6 +108,7 @@ XmlParseResult ElementBuilder::Run() {
 
 void ElementBuilder::Walk() {
     XmlTokenizer tokenizer(text_, 0, static_cast<uint32_t>(text_.size()));
+    tokenizer_ = &tokenizer;
     XmlToken token;
     while (tokenizer.Next(token)) {
         switch (token.kind) {
@@ -129,6 +140,7 @@ void ElementBuilder::Walk() {
             break;
         }
     }
+    tokenizer_ = nullptr;
 }
 
 // Marks the problem on `element` and the document; true when it is the first one, whose text
@@ -166,23 +178,23 @@ void ElementBuilder::AddElement(const XmlToken& token, bool empty) {
 }
 
 void ElementBuilder::LinkLast(uint32_t parent, uint32_t child) {
-    ElementRecord& p = table_[parent];
-    if (p.firstChild == 0) {
-        p.firstChild = child;
-        table_[child].prevSibling = child;
-        return;
+    uint32_t& last = LastChildSlot(open_.size());
+    if (last == 0) {
+        table_[parent].firstChild = child;
+    } else {
+        table_[last].nextSibling = child;
     }
-    uint32_t first = p.firstChild;
-    uint32_t last = table_[first].prevSibling;
-    table_[last].nextSibling = child;
     table_[child].prevSibling = last;
-    table_[first].prevSibling = child;
+    last = child;
 }
 
 void ElementBuilder::Push(uint32_t index, std::u16string_view name) {
-    open_.push_back({index, name});
+    open_.push_back({index, name, 0});
     if (counts_) {
         ++(*counts_)[name];
+    }
+    if (tokenizer_ != nullptr && !ignoreCase_) {
+        tokenizer_->ExpectEndName(name);
     }
 }
 
@@ -196,14 +208,25 @@ void ElementBuilder::PopTo(size_t size) {
         }
     }
     open_.resize(size);
+    if (tokenizer_ != nullptr && !ignoreCase_) {
+        tokenizer_->ExpectEndName(open_.empty() ? std::u16string_view() : open_.back().name);
+    }
+}
+
+void ElementBuilder::CloseNormally(const Open& open, const XmlToken& token) {
+    ElementRecord& record = table_[open.index];
+    record.length = token.end - record.start;
+    record.endTagLength = token.end - token.start;
+    if (open.lastChild != 0) {
+        table_[record.firstChild].prevSibling = open.lastChild;
+    }
 }
 
 void ElementBuilder::CloseElement(const XmlToken& token) {
     std::u16string_view name = text_.substr(token.start + 2, token.nameEnd - token.start - 2);
-    if (!open_.empty() && XmlNamesEqual(open_.back().name, name, ignoreCase_)) {
-        ElementRecord& record = table_[open_.back().index];
-        record.length = token.end - record.start;
-        record.endTagLength = token.end - token.start;
+    if (!open_.empty() &&
+        (token.expectedName || XmlNamesEqual(open_.back().name, name, ignoreCase_))) {
+        CloseNormally(open_.back(), token);
         PopTo(open_.size() - 1);
         return;
     }
@@ -231,9 +254,7 @@ void ElementBuilder::CloseElement(const XmlToken& token) {
         Report(std::move(message));
     }
     CloseImplicitly(match + 1);
-    ElementRecord& record = table_[open_[match].index];
-    record.length = token.end - record.start;
-    record.endTagLength = token.end - token.start;
+    CloseNormally(open_[match], token);
     PopTo(match);
 }
 
@@ -273,14 +294,13 @@ void ElementBuilder::CloseImplicitly(size_t from) {
             continue;
         }
         record.firstChild = 0;
-        uint32_t last = table_[first].prevSibling;
         for (uint32_t child = first; child != 0; child = table_[child].nextSibling) {
             table_[child].parent = target;
         }
         // The element is the last child of `target`: its children follow it.
         table_[index].nextSibling = first;
         table_[first].prevSibling = index;
-        table_[table_[target].firstChild].prevSibling = last;
+        LastChildSlot(from) = open_[k].lastChild;
     }
     PopTo(from);
 }
