@@ -18,6 +18,11 @@ void Completion::signal() {
     }
 }
 
+void Completion::reset() {
+    std::lock_guard lock(mutex_);
+    signalled_ = false;
+}
+
 bool Completion::signalled() const {
     std::lock_guard lock(mutex_);
     return signalled_;

@@ -11,12 +11,13 @@ namespace lumetta::core {
 
 class MessageQueue;
 
-// A one-shot signal between threads whose waiters keep handling messages sent to their thread,
-// so a thread can wait for another that may be sending to it.
+// A signal between threads whose waiters keep handling messages sent to their thread, so a
+// thread can wait for another that may be sending to it. It stays set until reset().
 class Completion {
 public:
     // Any thread; idempotent.
     void signal();
+    void reset();
     bool signalled() const;
     // Returns whether the signal came (always true without a limit).
     bool wait(std::optional<Duration> limit = std::nullopt);
