@@ -64,13 +64,11 @@ int matchProfile(const fs::path& base, int i, const ProfileStore* const (&candid
 }
 
 [[noreturn]] void saveForever(const fs::path& base, const ProfileStore* const (&stores)[2],
-                              int readyPipe) {
-    for (unsigned round = 0;; ++round) {
+                              unsigned first, int readyPipe) {
+    const char ready = 'r';
+    (void)!::write(readyPipe, &ready, 1);
+    for (unsigned round = first;; ++round) {
         saveProfileStore(base, *stores[round % 2]);
-        if (round == 0) {
-            const char ready = 'r';
-            (void)!::write(readyPipe, &ready, 1);
-        }
     }
 }
 
@@ -83,14 +81,14 @@ TEST(ProfileCrash, EveryFileIsOldOrNewAfterAKill) {
     const ProfileStore* const stores[2] = {a.get(), b.get()};
     ASSERT_TRUE(saveProfileStore(base, *a));
 
-    // Measure one save, so that the kills spread over a few whole saves.
+    // Measure one save, so that the kills spread over the first two saves of each child.
     const auto start = std::chrono::steady_clock::now();
     ASSERT_TRUE(saveProfileStore(base, *b));
     const auto saveTime = std::chrono::duration_cast<std::chrono::microseconds>(
         std::chrono::steady_clock::now() - start);
 
     std::mt19937 random(12345);
-    std::uniform_int_distribution<long> delay(0, std::max<long>(1000, 3 * saveTime.count()));
+    std::uniform_int_distribution<long> delay(0, std::max<long>(1000, 2 * saveTime.count()));
     int mixed = 0;
     for (int kill = 0; kill < KILLS; ++kill) {
         int ready[2];
@@ -99,11 +97,11 @@ TEST(ProfileCrash, EveryFileIsOldOrNewAfterAKill) {
         ASSERT_GE(child, 0);
         if (child == 0) {
             ::close(ready[0]);
-            saveForever(base, stores, ready[1]);
+            saveForever(base, stores, static_cast<unsigned>(kill), ready[1]);
         }
         ::close(ready[1]);
         char signal = 0;
-        ASSERT_EQ(::read(ready[0], &signal, 1), 1) << "child never finished its first save";
+        ASSERT_EQ(::read(ready[0], &signal, 1), 1) << "child never started";
         ::close(ready[0]);
         std::this_thread::sleep_for(std::chrono::microseconds(delay(random)));
         ::kill(child, SIGKILL);
