@@ -10,7 +10,9 @@ namespace lumetta::hidlink {
 namespace {
 
 std::mutex slotsMutex;
-std::array<std::shared_ptr<HidlinkInstance>, HIDLINK_INSTANCES> slots;
+// Never destroyed: an instance left open at exit must not be closed during static destruction,
+// when the calling thread's message queue is already gone. Its threads end with the process.
+auto& slots = *new std::array<std::shared_ptr<HidlinkInstance>, HIDLINK_INSTANCES>;
 
 // The first operation on an index other than closing makes its instance.
 std::shared_ptr<HidlinkInstance> instanceAt(std::uint32_t index) {
