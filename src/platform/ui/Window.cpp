@@ -474,6 +474,12 @@ void Window::setFocus() {
     }
 }
 
+void Window::activate() {
+    if (exists()) {
+        desktop_->activate(topLevel());
+    }
+}
+
 bool Window::hasFocus() const {
     return exists() && desktop_->focusWindow() == this;
 }

@@ -154,6 +154,8 @@ public:
     static Window* capture();
     void setFocus();
     bool hasFocus() const;
+    // Makes this window's top-level window the active one (its focus comes back with it).
+    void activate();
     static Window* focus();
     // The next time the pointer leaves the window, it gets one msg::MouseLeave.
     void trackMouseLeave();
