@@ -249,7 +249,8 @@ int build(const Options& options, std::ostream& out, std::ostream& err) {
     const std::size_t programSize = bytes.size();
     const std::vector<std::uint8_t> stored = buildPackageBytes(*package.package);
     bytes.insert(bytes.end(), stored.begin(), stored.end());
-    const bool existed = fs::exists(options.output);
+    std::error_code missing;
+    const bool existed = fs::exists(options.output, missing);
     if (const auto error = os::replaceFileDurably(options.output, bytes)) {
         err << "fwpack: " << options.output << ": cannot be written: " << error.message() << "\n";
         return EXIT_FAILED;

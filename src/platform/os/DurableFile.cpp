@@ -10,6 +10,8 @@
 #include <algorithm>
 #include <atomic>
 #include <cerrno>
+#include <charconv>
+#include <cstdint>
 #include <future>
 #include <memory>
 #include <optional>
@@ -81,9 +83,10 @@ void removeStaleTemporaries(const fs::path& folder, const fs::path& target) {
             rest.find_first_not_of("0123456789-") != std::string::npos) {
             continue;
         }
-        const long pid = std::stol(rest.substr(0, dash));
-        if (pid > 0 && pid != ::getpid() && ::kill(static_cast<pid_t>(pid), 0) != 0 &&
-            errno == ESRCH) {
+        long pid = 0;
+        const auto parsed = std::from_chars(rest.data(), rest.data() + dash, pid);
+        if (parsed.ec == std::errc() && pid > 0 && pid <= INT32_MAX && pid != ::getpid() &&
+            ::kill(static_cast<pid_t>(pid), 0) != 0 && errno == ESRCH) {
             ::unlink(it->path().c_str());
         }
     }
