@@ -302,7 +302,13 @@ void DecodeXmlBytes(std::string_view bytes, DecodedXml& result) {
     } else {
         std::string withoutNulls;
         std::string_view text = bytes;
-        if (std::memchr(bytes.data(), 0, bytes.size()) != nullptr) {
+        // The common case, a named UTF-8 file without zero bytes, takes one pass over the bytes.
+        bool converted = named && IsUnicodeCodePage(CodePageFromName(name)) &&
+                         AppendUtf8AsUtf16WithoutZeros(bytes, result.text, true);
+        if (!converted) {
+            result.text.clear();
+        }
+        if (!converted && std::memchr(bytes.data(), 0, bytes.size()) != nullptr) {
             withoutNulls.reserve(bytes.size());
             std::copy_if(bytes.begin(), bytes.end(), std::back_inserter(withoutNulls),
                          [](char c) { return c != 0; });
@@ -312,7 +318,9 @@ void DecodeXmlBytes(std::string_view bytes, DecodedXml& result) {
             name = "UTF-8";
             detected = true;
         }
-        AppendConverted(text, name, result.text);
+        if (!converted) {
+            AppendConverted(text, name, result.text);
+        }
         details = u"length ";
         AppendNumber(details, bytes.size());
         details += u" ";

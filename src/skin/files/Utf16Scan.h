@@ -78,19 +78,23 @@ inline void WidenAscii(const char* src, size_t count, char16_t* dst) {
     }
 }
 
-// Number of leading bytes of [src, src + count) below 0x80.
-inline size_t AsciiPrefix(const char* src, size_t count) {
+// Number of leading bytes of [src, src + count) below 0x80 (and, with `stopAtZero`, not 0).
+inline size_t AsciiPrefix(const char* src, size_t count, bool stopAtZero = false) {
     size_t i = 0;
 #if defined(__SSE2__)
+    const __m128i zero = _mm_setzero_si128();
     for (; i + 16 <= count; i += 16) {
         __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(src + i));
         int mask = _mm_movemask_epi8(bytes);
+        if (stopAtZero) {
+            mask |= _mm_movemask_epi8(_mm_cmpeq_epi8(bytes, zero));
+        }
         if (mask != 0) {
             return i + static_cast<size_t>(__builtin_ctz(static_cast<unsigned>(mask)));
         }
     }
 #endif
-    while (i < count && static_cast<unsigned char>(src[i]) < 0x80) {
+    while (i < count && static_cast<unsigned char>(src[i]) < 0x80 && !(stopAtZero && src[i] == 0)) {
         ++i;
     }
     return i;

@@ -42,7 +42,7 @@ size_t DecodeSequence(std::string_view s, size_t i, char32_t& cp) {
 
 } // namespace
 
-void AppendUtf8AsUtf16(std::string_view bytes, std::u16string& out) {
+bool AppendUtf8AsUtf16WithoutZeros(std::string_view bytes, std::u16string& out, bool refuseZero) {
     // Converted through a small buffer that stays in the cache and appended from there: growing
     // the string first would clear the whole of it only to overwrite it again.
     constexpr size_t Chunk = 4096;
@@ -55,11 +55,14 @@ void AppendUtf8AsUtf16(std::string_view bytes, std::u16string& out) {
         size_t o = 0;
         size_t limit = std::min(n, i + Chunk);
         while (i < limit) {
-            size_t ascii = AsciiPrefix(src + i, limit - i);
+            size_t ascii = AsciiPrefix(src + i, limit - i, refuseZero);
             WidenAscii(src + i, ascii, buffer + o);
             i += ascii, o += ascii;
             if (i == limit) {
                 break;
+            }
+            if (refuseZero && src[i] == 0) {
+                return false;
             }
             char32_t cp = 0;
             size_t length = DecodeSequence(bytes, i, cp);
@@ -76,6 +79,11 @@ void AppendUtf8AsUtf16(std::string_view bytes, std::u16string& out) {
         }
         out.append(buffer, o);
     }
+    return true;
+}
+
+void AppendUtf8AsUtf16(std::string_view bytes, std::u16string& out) {
+    AppendUtf8AsUtf16WithoutZeros(bytes, out, false);
 }
 
 std::u16string Utf8ToUtf16(std::string_view bytes) {

@@ -12,6 +12,10 @@ namespace lumetta {
 void AppendUtf8AsUtf16(std::string_view bytes, std::u16string& out);
 std::u16string Utf8ToUtf16(std::string_view bytes);
 
+// The same, but with `refuseZero` it stops at the first zero byte and returns false, having
+// appended an unspecified part of the text.
+bool AppendUtf8AsUtf16WithoutZeros(std::string_view bytes, std::u16string& out, bool refuseZero);
+
 // UTF-8 form of a UTF-16 text; an unpaired surrogate becomes '?'.
 std::string Utf16ToUtf8(std::u16string_view text);
 

@@ -109,6 +109,7 @@ XmlParseResult ElementBuilder::Run() {
 void ElementBuilder::Walk() {
     XmlTokenizer tokenizer(text_, 0, static_cast<uint32_t>(text_.size()));
     tokenizer_ = &tokenizer;
+    tokenizer.SkipText(true);
     XmlToken token;
     while (tokenizer.Next(token)) {
         switch (token.kind) {

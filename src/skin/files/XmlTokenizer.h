@@ -51,6 +51,10 @@ public:
     // that carries it exactly is recognised without scanning its name again.
     void ExpectEndName(std::u16string_view name) { expectedEndName_ = name; }
 
+    // Text between markup is passed over instead of coming back as tokens (the last run, at the
+    // end of the range, still does).
+    void SkipText(bool skip) { skipText_ = skip; }
+
 private:
     uint32_t Find(char16_t c, uint32_t from) const;
     uint32_t Find(std::u16string_view s, uint32_t from) const;
@@ -70,6 +74,7 @@ private:
 
     std::u16string_view text_; // already cut at the end of the range
     std::u16string_view expectedEndName_;
+    bool skipText_ = false;
     uint32_t pos_;
 };
 
@@ -186,7 +191,13 @@ inline bool XmlTokenizer::Next(XmlToken& token) {
     token.problem = {};
     if (text_[pos_] != u'<') {
         uint32_t lt = Find(u'<', pos_ + 1);
-        return Emit(token, XmlTokenKind::Text, lt == XmlTokenizer::NotFound ? n : lt);
+        if (lt == XmlTokenizer::NotFound) {
+            return Emit(token, XmlTokenKind::Text, n);
+        }
+        if (!skipText_) {
+            return Emit(token, XmlTokenKind::Text, lt);
+        }
+        pos_ = lt;
     }
     if (pos_ + 1 >= n) {
         return Unterminated(token, XmlUnterminatedTag, pos_);
@@ -209,7 +220,7 @@ inline bool XmlTokenizer::Next(XmlToken& token) {
 
 inline bool XmlTokenizer::StartTag(XmlToken& token) {
     uint32_t nameEnd = ScanName(pos_ + 1);
-    uint32_t gt = ScanTagEnd(nameEnd);
+    uint32_t gt = nameEnd < text_.size() && text_[nameEnd] == u'>' ? nameEnd : ScanTagEnd(nameEnd);
     if (gt == XmlTokenizer::NotFound) {
         return Unterminated(token, XmlUnterminatedElement, pos_);
     }
@@ -227,7 +238,7 @@ inline bool XmlTokenizer::EndTag(XmlToken& token) {
     if (!expected) {
         nameEnd = ScanName(nameStart);
     }
-    uint32_t gt = Find(u'>', nameEnd);
+    uint32_t gt = nameEnd < text_.size() && text_[nameEnd] == u'>' ? nameEnd : Find(u'>', nameEnd);
     if (gt == XmlTokenizer::NotFound) {
         return Unterminated(token, XmlUnterminatedEndTag, pos_);
     }
