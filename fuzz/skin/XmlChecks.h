@@ -6,6 +6,8 @@
 #include "skin/files/XmlDoc.h"
 
 #include <cstdlib>
+#include <string>
+#include <vector>
 
 namespace lumetta::fuzz {
 
@@ -32,16 +34,32 @@ inline void CheckTable(const XmlDoc& doc) {
     }
 }
 
-// Walks the whole tree through the public navigation, reading every text and one attribute.
+// Walks every child of the root through the public navigation, reading its text and one
+// attribute, then looks a few of the names up again as sections and keys.
 inline void WalkAll(XmlDoc& doc, std::u16string_view attribute) {
+    std::vector<std::u16string> names;
     doc.Rewind();
-    int steps = 0;
-    while (doc.SeekChild() && ++steps < 100000) {
+    while (doc.SeekChild()) {
         (void)doc.ChildText();
         (void)doc.ChildAttribute(attribute);
-        std::u16string_view name = doc.ElementName(doc.CurrentChild());
-        (void)SkinValue(doc, name, name);
-        (void)SkinAttribute(doc, name, attribute, attribute);
+        if (names.size() < 16) {
+            names.emplace_back(doc.ElementName(doc.CurrentChild()));
+        }
+    }
+    // One level down in the first section, as the lookups go.
+    doc.Rewind();
+    if (doc.SeekChild() && doc.EnterElement()) {
+        while (doc.SeekChild()) {
+            (void)doc.ChildText();
+            if (names.size() < 32) {
+                names.emplace_back(doc.ElementName(doc.CurrentChild()));
+            }
+        }
+    }
+    for (size_t i = 0; i < names.size(); ++i) {
+        const std::u16string& key = names[(i * 7) % names.size()];
+        (void)SkinValue(doc, names[i], key);
+        (void)SkinAttribute(doc, names[i], key, attribute);
     }
 }
 
