@@ -95,6 +95,9 @@ public:
     gfx::Rect screenRect() const;
     gfx::Point clientToScreen(gfx::Point p) const;
     gfx::Point screenToClient(gfx::Point p) const;
+    // The display's window that shows this window (its top-level window's), 0 when none; for
+    // tests that inject input and for display code.
+    display::NativeWindowId nativeWindow() const { return exists() ? topLevel()->native_ : 0; }
     // Where this window's (0, 0) lies in its top-level window.
     gfx::Point offsetInTopLevel() const;
     // Centres on other, else on the owner or parent, else on the screen; top-level windows are

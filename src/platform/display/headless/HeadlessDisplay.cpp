@@ -143,7 +143,7 @@ void HeadlessDisplay::showWindow(NativeWindowId window, bool visible, bool activ
     Native* n = find(window);
     if (n == nullptr || n->info.visible == visible) {
         if (n != nullptr && visible && activate) {
-            activateLocked(window);
+            activateLocked(window, false);
         }
         return;
     }
@@ -151,7 +151,7 @@ void HeadlessDisplay::showWindow(NativeWindowId window, bool visible, bool activ
     if (visible) {
         raiseLocked(window);
         if (activate) {
-            activateLocked(window);
+            activateLocked(window, false);
         }
         return;
     }
@@ -216,24 +216,26 @@ void HeadlessDisplay::restoreWindow(NativeWindowId window) {
     n->info.minimized = false;
     pushLocked(windowEvent(DisplayEvent::Type::Restored, window));
     raiseLocked(window);
-    activateLocked(window);
+    activateLocked(window, false);
 }
 
 void HeadlessDisplay::activateWindow(NativeWindowId window) {
     std::lock_guard lock(mutex_);
-    activateLocked(window);
+    activateLocked(window, false);
 }
 
-void HeadlessDisplay::activateLocked(NativeWindowId window) {
+void HeadlessDisplay::activateLocked(NativeWindowId window, bool report) {
     const Native* n = find(window);
     if (n == nullptr || !n->info.visible || n->info.popup || active_ == window) {
         return;
     }
-    if (active_ != 0) {
+    if (active_ != 0 && report) {
         pushLocked(windowEvent(DisplayEvent::Type::FocusLost, active_));
     }
     active_ = window;
-    pushLocked(windowEvent(DisplayEvent::Type::FocusGained, window));
+    if (report) {
+        pushLocked(windowEvent(DisplayEvent::Type::FocusGained, window));
+    }
 }
 
 // As a window manager does when the active window goes: the focus moves to the owner when it
@@ -258,7 +260,7 @@ void HeadlessDisplay::handFocusOnLocked(NativeWindowId leaving) {
         }
     }
     if (next != 0) {
-        activateLocked(next);
+        activateLocked(next, true);
     }
 }
 
@@ -427,7 +429,7 @@ void HeadlessDisplay::press(NativeWindowId window, gfx::Point point, MouseButton
         std::lock_guard lock(mutex_);
         pointerToLocked(window);
         if (const Native* n = find(window); n != nullptr && active_ != window && !n->info.popup) {
-            activateLocked(window);
+            activateLocked(window, true);
         }
         gfx::Point screen = toScreenLocked(window, point);
         core::TimePoint now = options_.clock ? options_.clock->now() : core::Clock::steady().now();

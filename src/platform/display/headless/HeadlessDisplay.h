@@ -141,7 +141,7 @@ private:
     const Native* find(NativeWindowId window) const;
     void push(DisplayEvent event);
     void pushLocked(DisplayEvent event);
-    void activateLocked(NativeWindowId window);
+    void activateLocked(NativeWindowId window, bool report);
     void handFocusOnLocked(NativeWindowId leaving);
     void pointerToLocked(NativeWindowId window);
     void raiseLocked(NativeWindowId window);
