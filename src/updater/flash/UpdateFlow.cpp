@@ -182,11 +182,13 @@ void UpdateFlow::selectConfiguredTarget() {
 
 void UpdateFlow::onBootloaderReady() {
     state_.Target = 0;
-    if (!state_.UpdateRequested) {
+    if (!state_.UpdateRequested && !awaitingBootloader_) {
         view_.setControls(false, true);
     }
     runGetInfo(bootloader_);
-    if (state_.UpdateRequested || state_.AutoStart) {
+    // The keyboard may have shown up under its firmware's ids on its way to the bootloader,
+    // which clears UpdateRequested; the update the user asked for still stands.
+    if (state_.UpdateRequested || state_.AutoStart || awaitingBootloader_) {
         state_.AutoStart = false;
         if (state_.SelectedImage < 0) {
             // Nothing in the package fits this keyboard: its flash is not touched.
