@@ -26,7 +26,7 @@ void HidlinkLibrary::Closer::operator()(void* handle) const {
 
 HidlinkLibrary HidlinkLibrary::load(const std::filesystem::path& path) {
     HidlinkLibrary library;
-    void* handle = ::dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
+    void* handle = ::dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL | RTLD_NODELETE);
     if (!handle) {
         const char* reason = ::dlerror();
         library.error_ =

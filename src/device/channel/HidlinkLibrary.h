@@ -8,8 +8,9 @@
 
 namespace lumetta {
 
-// The HID device layer loaded from its shared library. The library stays loaded for the
-// object's life; channels that use its table must be gone before it.
+// The HID device layer loaded from its shared library. Once loaded it stays for the life of the
+// process (its threads, statics and exit handlers must never lose their code); the object only
+// hands out its table, which channels use while the object lives.
 class HidlinkLibrary {
 public:
     // The file name the programs look for beside themselves.
