@@ -47,11 +47,3 @@ int main(int argc, char** argv) {
     }
     return result.ok() ? 0 : 1;
 }
-
-// Fontconfig keeps its pattern caches for the life of the process and Pango matches fonts on a
-// worker thread whose results it never frees; the leak checker of sanitizer builds is told so,
-// for those two libraries only. Weak, so that a program also linking the drawing library's
-// identical list keeps one.
-extern "C" __attribute__((weak)) const char* __lsan_default_suppressions() {
-    return "leak:libfontconfig.so\nleak:libpangoft2-1.0.so\n";
-}
