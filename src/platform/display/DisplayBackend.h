@@ -62,8 +62,9 @@ public:
     virtual void restoreWindow(NativeWindowId window) = 0;
     // Gives the window the keyboard focus. Focus events report only the changes the display
     // makes on its own (a click on another window, the user switching windows, the active
-    // window going away), never an echo of what the program asked for here or in showWindow;
-    // an echo arriving late would undo a later request.
+    // window going away), never an echo of what the program asked for here or in showWindow,
+    // and focus news not yet taken when the program asks is dropped: arriving late, either
+    // would undo the newer request.
     virtual void activateWindow(NativeWindowId window) = 0;
     // The pixels outside the region (window coordinates) are not part of the window: they show
     // what lies below and take no input. No region: the whole rectangle.

@@ -1,6 +1,7 @@
 #include "platform/display/OpenDisplay.h"
 
 #include "platform/display/headless/HeadlessDisplay.h"
+#include "platform/display/sdl/SdlDisplay.h"
 
 #include <cstdlib>
 #include <iostream>
@@ -13,15 +14,24 @@ namespace {
 // no factory yet and falls back with a note.
 struct BackendEntry {
     std::string_view name;
-    std::unique_ptr<DisplayBackend> (*create)();
+    // Null, with the reason in why, when the display cannot be opened here.
+    std::unique_ptr<DisplayBackend> (*create)(std::string& why);
 };
 
 std::unique_ptr<DisplayBackend> createHeadless() {
     return std::make_unique<HeadlessDisplay>();
 }
 
+std::unique_ptr<DisplayBackend> createHeadless(std::string&) {
+    return createHeadless();
+}
+
+std::unique_ptr<DisplayBackend> createSdl(std::string& why) {
+    return SdlDisplay::open(why);
+}
+
 constexpr BackendEntry kBackends[] = {
-    {"sdl", nullptr},
+    {"sdl", &createSdl},
     {"headless", &createHeadless},
 };
 
@@ -34,7 +44,13 @@ std::unique_ptr<DisplayBackend> openDisplay(std::string_view name, std::string& 
             continue;
         }
         if (entry.create != nullptr) {
-            return entry.create();
+            std::string why;
+            if (auto backend = entry.create(why)) {
+                return backend;
+            }
+            note = "LUMETTA_DISPLAY=" + std::string(name) + ": " + why +
+                   "; using the headless display";
+            return createHeadless();
         }
         note = "LUMETTA_DISPLAY=" + std::string(name) +
                ": this display is not available in this build; using the headless display";

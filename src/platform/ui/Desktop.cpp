@@ -263,6 +263,17 @@ void Desktop::topLevelCreated(Window& window, const CreateParams& params) {
     stack_.push_back(window.handle());
 }
 
+Window* Desktop::enabledOwnedWindow(Window& owner) const {
+    auto all = topLevelWindows();
+    for (auto it = all.rbegin(); it != all.rend(); ++it) {
+        Window* w = *it;
+        if (w->owner_ == owner.handle() && w->visible_ && !w->popup_) {
+            return w->isEnabled() ? w : enabledOwnedWindow(*w);
+        }
+    }
+    return nullptr;
+}
+
 void Desktop::destroyOwned(Window& owner) {
     for (Window* w : topLevelWindows()) {
         if (w->owner_ == owner.handle()) {
@@ -544,7 +555,11 @@ void Desktop::handleEvent(const display::DisplayEvent& event) {
         }
         return;
     case Type::FocusGained:
-        if (window != nullptr && window->isEnabled()) {
+        // A window disabled by a modal dialog hands the activation to the dialog.
+        if (window != nullptr && !window->isEnabled()) {
+            window = enabledOwnedWindow(*window);
+        }
+        if (window != nullptr) {
             activate(window);
         }
         return;

@@ -91,6 +91,7 @@ private:
     void updateTextInput();
     void setBackendCapture(display::NativeWindowId native);
     void destroyOwned(Window& owner);
+    Window* enabledOwnedWindow(Window& owner) const;
 
     // Input.
     void handleEvent(const display::DisplayEvent& event);

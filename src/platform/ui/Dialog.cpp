@@ -52,7 +52,8 @@ bool Dialog::createFrom(const DialogTemplate& t, Window* parent, bool topLevel) 
     gfx::Size size = dialogUnitsToPixels(t.size);
     CreateParams params;
     params.rect = {0, 0, size.width, size.height};
-    params.title = t.title;
+    // A title set before creation wins over the template's.
+    params.title = title().empty() ? t.title : title();
     if (topLevel) {
         params.owner = parent;
     } else {

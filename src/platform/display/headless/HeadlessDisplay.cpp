@@ -235,7 +235,12 @@ void HeadlessDisplay::activateLocked(NativeWindowId window, bool report) {
     active_ = window;
     if (report) {
         pushLocked(windowEvent(DisplayEvent::Type::FocusGained, window));
+        return;
     }
+    // The program's request is newer than any focus news not yet delivered.
+    std::erase_if(events_, [](const DisplayEvent& e) {
+        return e.type == DisplayEvent::Type::FocusGained || e.type == DisplayEvent::Type::FocusLost;
+    });
 }
 
 // As a window manager does when the active window goes: the focus moves to the owner when it

@@ -26,8 +26,6 @@ SDL_HitTestResult SDLCALL answerHitTest(SDL_Window*, const SDL_Point*, void* dat
     return SDL_HITTEST_NORMAL;
 }
 
-// How long a focus request keeps older focus notices from taking the focus elsewhere.
-constexpr std::uint64_t kFocusRequestMs = 500;
 // While the window manager moves a window, how often the display looks for the button's release.
 constexpr int kMoveWatchMs = 20;
 // Beyond this many rectangles one bounding rectangle is cheaper to send.
@@ -177,10 +175,15 @@ bool SdlDisplay::init(std::string& error) {
     }
     wakeEventType_ = SDL_RegisterEvents(1);
     SDL_StopTextInput();
+    uiThread_ = std::this_thread::get_id();
+    SDL_AddEventWatch(&SdlDisplay::watchEvent, this);
     return true;
 }
 
 SdlDisplay::~SdlDisplay() {
+    if (x11_) {
+        SDL_DelEventWatch(&SdlDisplay::watchEvent, this);
+    }
     if (grabbed_ && x11_) {
         x11_->ungrabPointer();
     }
@@ -294,7 +297,6 @@ void SdlDisplay::destroyWindow(NativeWindowId window) {
     if (n == nullptr) {
         return;
     }
-    bool focused = active_ == window;
     if (capture_ == window) {
         setMouseCapture(window, false);
     }
@@ -304,11 +306,11 @@ void SdlDisplay::destroyWindow(NativeWindowId window) {
     if (pointerWindow_ == window) {
         pointerWindow_ = 0;
     }
+    bool focused = active_ == window;
     windows_.erase(window);
     std::erase(order_, window);
     std::erase_if(pending_, [&](const DisplayEvent& e) { return e.window == window; });
     if (focused) {
-        active_ = 0;
         focusNext(window);
     }
 }
@@ -365,7 +367,12 @@ void SdlDisplay::updateMapping(Native& n) {
     }
     n.mapped = want;
     if (want) {
+        // Without a manager SDL focuses every window it shows; showing is not activating.
+        XWindowId holder = managed() ? 0 : x11_->focusedWindow();
         SDL_ShowWindow(n.sdl);
+        if (!managed()) {
+            giveFocusBack(holder);
+        }
         presentAll(n);
         applyStacking();
         return;
@@ -374,6 +381,10 @@ void SdlDisplay::updateMapping(Native& n) {
     if (active_ == n.id) {
         focusNext(n.id);
     }
+}
+
+void SdlDisplay::giveFocusBack(XWindowId holder) {
+    focusSerial_ = x11_->focusTo(holder);
 }
 
 void SdlDisplay::raiseWindow(NativeWindowId window) {
@@ -470,19 +481,39 @@ void SdlDisplay::activateWindow(NativeWindowId window) {
     if (n == nullptr || n->popup || !n->mapped) {
         return;
     }
-    focusRequest_ = window;
-    focusRequestTicks_ = SDL_GetTicks64();
+    requestFocus(*n, false);
+}
+
+// The program's own requests are not reported back (it knows; a late echo would undo a later
+// request); changes the display makes on its own are.
+void SdlDisplay::requestFocus(Native& n, bool report) {
     if (managed()) {
-        // Asks the manager, which may refuse; its focus notice tells.
-        SDL_RaiseWindow(n->sdl);
+        // Asks the manager, which may refuse; its focus notice then tells.
+        focusSerial_ = x11_->nextSerial();
+        SDL_RaiseWindow(n.sdl);
+    } else {
+        focusSerial_ = x11_->focus(n.xwindow);
+    }
+    NativeWindowId old = active_;
+    active_ = n.id;
+    if (!report || old == n.id) {
         return;
     }
-    x11_->focus(n->xwindow);
+    if (const Native* o = find(old)) {
+        emit(windowEvent(DisplayEvent::Type::FocusLost, *o));
+    }
+    emit(windowEvent(DisplayEvent::Type::FocusGained, n));
 }
 
 // With no manager, X gives the focus to nobody when the focused window goes; hand it on as a
 // manager would: to the owner when it can take it, else to the highest window that can.
 void SdlDisplay::focusNext(NativeWindowId leaving) {
+    if (active_ == leaving) {
+        active_ = 0;
+        if (const Native* n = find(leaving)) {
+            emit(windowEvent(DisplayEvent::Type::FocusLost, *n));
+        }
+    }
     if (managed()) {
         return;
     }
@@ -500,7 +531,7 @@ void SdlDisplay::focusNext(NativeWindowId leaving) {
         }
     }
     if (next != 0) {
-        activateWindow(next);
+        requestFocus(*find(next), true);
     }
 }
 
@@ -663,6 +694,7 @@ void SdlDisplay::setMouseCapture(NativeWindowId window, bool captured) {
         // A grab by another client (a manager's move, say) leaves us with X's own grab, which
         // still holds while a button is down.
         grabbed_ = n->mapped && x11_->grabPointer(n->xwindow);
+        x11_->flush();
         return;
     }
     if (capture_ != window) {
@@ -756,10 +788,28 @@ void SdlDisplay::emit(DisplayEvent event) {
     pending_.push_back(std::move(event));
 }
 
+// Events are translated as SDL queues them (the input extension's event data is gone by the
+// time a queued copy is polled), so that pointer, key and window events keep their order.
+int SdlDisplay::watchEvent(void* self, SDL_Event* event) {
+    auto* display = static_cast<SdlDisplay*>(self);
+    // The wake-up event comes from other threads; it only ends a wait.
+    if (event->type == display->wakeEventType_ ||
+        std::this_thread::get_id() != display->uiThread_) {
+        return 0;
+    }
+    display->handleSdlEvent(*event);
+    return 0;
+}
+
 bool SdlDisplay::pollEvent(DisplayEvent& event) {
-    SDL_Event e;
-    while (pending_.empty() && SDL_PollEvent(&e) != 0) {
-        handleSdlEvent(e);
+    if (pending_.empty()) {
+        // Pumping fills pending_ through the watch; the queued copies are done with.
+        SDL_Event e;
+        while (SDL_PollEvent(&e) != 0) {
+            if (e.type == wakeEventType_) {
+                wakePending_.store(false);
+            }
+        }
     }
     if (pending_.empty()) {
         checkMoveEnded();
@@ -802,7 +852,7 @@ void SdlDisplay::wake() {
 void SdlDisplay::handleSdlEvent(const SDL_Event& e) {
     switch (e.type) {
     case SDL_SYSWMEVENT:
-        if (auto pointer = X11Extras::pointerEvent(*e.syswm.msg)) {
+        if (auto pointer = x11_->pointerEvent(*e.syswm.msg)) {
             handlePointer(*pointer);
         } else if (auto focus = X11Extras::focusChange(*e.syswm.msg)) {
             handleFocus(*focus);
@@ -825,9 +875,6 @@ void SdlDisplay::handleSdlEvent(const SDL_Event& e) {
         }
         return;
     default:
-        if (e.type == wakeEventType_) {
-            wakePending_.store(false);
-        }
         return;
     }
 }
@@ -876,7 +923,9 @@ void SdlDisplay::handleWindowEvent(const SDL_WindowEvent& e) {
 
 void SdlDisplay::handleFocus(const XFocusChange& change) {
     Native* n = findX(change.window);
-    if (n == nullptr) {
+    // Changes made before our latest request took effect are history; popups never hold the
+    // focus for the program (SDL focuses whatever it shows when no manager runs).
+    if (n == nullptr || n->popup || change.serial < focusSerial_) {
         return;
     }
     if (!change.gained) {
@@ -886,17 +935,11 @@ void SdlDisplay::handleFocus(const XFocusChange& change) {
         }
         return;
     }
-    // A notice of a focus change older than our latest request is stale: the request will
-    // move the focus on again at once.
-    if (focusRequest_ != 0 && focusRequest_ != n->id &&
-        SDL_GetTicks64() - focusRequestTicks_ < kFocusRequestMs) {
-        return;
-    }
-    focusRequest_ = 0;
+    // The echo of our own request is no news.
     if (active_ == n->id) {
         return;
     }
-    if (Native* old = find(active_)) {
+    if (const Native* old = find(active_)) {
         emit(windowEvent(DisplayEvent::Type::FocusLost, *old));
     }
     active_ = n->id;

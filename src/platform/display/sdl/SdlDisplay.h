@@ -11,6 +11,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <thread>
 #include <unordered_map>
 #include <vector>
 
@@ -90,6 +91,7 @@ private:
 
     SdlDisplay() = default;
     bool init(std::string& error);
+    static int watchEvent(void* self, SDL_Event* event);
 
     Native* find(NativeWindowId window);
     const Native* find(NativeWindowId window) const;
@@ -108,10 +110,12 @@ private:
 
     // Windows.
     void updateMapping(Native& window);
+    void giveFocusBack(XWindowId holder);
     void applyStacking();
     void applyShape(Native& window);
     void presentAll(Native& window);
     void copyToWindowSurface(Native& window, const std::vector<gfx::Rect>& rects);
+    void requestFocus(Native& window, bool report);
     void focusNext(NativeWindowId leaving);
     bool managed() const;
 
@@ -125,10 +129,11 @@ private:
     std::vector<NativeWindowId> order_; // bottom to top, bands applied when stacking
     NativeWindowId nextId_ = 1;
     std::deque<DisplayEvent> pending_;
+    std::thread::id uiThread_;
 
     NativeWindowId active_ = 0;
-    NativeWindowId focusRequest_ = 0;
-    std::uint64_t focusRequestTicks_ = 0;
+    // Focus notices made before our latest focus request took effect are stale.
+    unsigned long focusSerial_ = 0;
     NativeWindowId capture_ = 0;
     bool grabbed_ = false;
     NativeWindowId pointerWindow_ = 0;

@@ -5,8 +5,10 @@
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
 #include <X11/Xproto.h>
+#include <X11/extensions/XInput2.h>
 #include <X11/extensions/shape.h>
 
+#include <cmath>
 #include <string>
 
 namespace lumetta::display {
@@ -93,15 +95,35 @@ X11Extras::X11Extras(_XDisplay* display) : display_(display) {
     if (shapes_) {
         shapeOpcode = opcode;
     }
+    if (XQueryExtension(d, "XInputExtension", &opcode, &event, &error) != 0) {
+        inputOpcode_ = opcode;
+    }
 }
 
-std::optional<XPointerEvent> X11Extras::pointerEvent(const SDL_SysWMmsg& message) {
+std::optional<XPointerEvent> X11Extras::pointerEvent(const SDL_SysWMmsg& message) const {
     if (message.subsystem != SDL_SYSWM_X11) {
         return std::nullopt;
     }
     const XEvent& e = message.msg.x11.event;
     XPointerEvent out;
     switch (e.type) {
+    case GenericEvent: {
+        // SDL selects motion through the input extension, so no core motion comes outside
+        // grabs.
+        const XGenericEventCookie& cookie = e.xcookie;
+        if (cookie.extension != inputOpcode_ || cookie.evtype != XI_Motion ||
+            cookie.data == nullptr) {
+            return std::nullopt;
+        }
+        const auto* d = static_cast<const XIDeviceEvent*>(cookie.data);
+        out.kind = XPointerEvent::Kind::Motion;
+        out.window = d->event;
+        out.root = {int(std::floor(d->root_x)), int(std::floor(d->root_y))};
+        out.state = unsigned(d->mods.effective);
+        out.time = std::uint32_t(d->time);
+        out.synthetic = d->send_event != 0;
+        return out;
+    }
     case MotionNotify:
         out.kind = XPointerEvent::Kind::Motion;
         out.window = e.xmotion.window;
@@ -149,7 +171,7 @@ std::optional<XFocusChange> X11Extras::focusChange(const SDL_SysWMmsg& message) 
         e.xfocus.detail == NotifyInferior || e.xfocus.detail == NotifyPointer) {
         return std::nullopt;
     }
-    return XFocusChange{e.xfocus.window, e.type == FocusIn};
+    return XFocusChange{e.xfocus.window, e.type == FocusIn, e.xfocus.serial};
 }
 
 bool X11Extras::rootHasProperty(const char* name) const {
@@ -258,15 +280,27 @@ void X11Extras::restack(std::span<const XWindowId> topToBottom) {
     XRestackWindows(d, windows.data(), int(windows.size()));
 }
 
-void X11Extras::focus(XWindowId window) {
-    XSetInputFocus(xdisplay(display_), window, RevertToParent, CurrentTime);
+unsigned long X11Extras::focus(XWindowId window) {
+    return focusTo(window);
 }
 
-bool X11Extras::hasFocus(XWindowId window) const {
-    Window focused = 0;
+unsigned long X11Extras::nextSerial() const {
+    return NextRequest(xdisplay(display_));
+}
+
+static_assert(X11Extras::kFocusNone == None && X11Extras::kFocusPointerRoot == PointerRoot);
+
+XWindowId X11Extras::focusedWindow() const {
+    Window focused = None;
     int revert = 0;
     XGetInputFocus(xdisplay(display_), &focused, &revert);
-    return focused == window;
+    return focused;
+}
+
+unsigned long X11Extras::focusTo(XWindowId focused) {
+    unsigned long serial = NextRequest(xdisplay(display_));
+    XSetInputFocus(xdisplay(display_), focused, RevertToParent, CurrentTime);
+    return serial;
 }
 
 bool X11Extras::grabPointer(XWindowId window) {
@@ -279,6 +313,7 @@ bool X11Extras::grabPointer(XWindowId window) {
 
 void X11Extras::ungrabPointer() {
     XUngrabPointer(xdisplay(display_), CurrentTime);
+    XFlush(xdisplay(display_));
 }
 
 X11Extras::Pointer X11Extras::queryPointer() const {

@@ -34,6 +34,9 @@ struct XPointerEvent {
 struct XFocusChange {
     XWindowId window = 0;
     bool gained = false;
+    // The last request of ours the server had handled when it made the change: older than a
+    // request means the change happened before that request took effect.
+    unsigned long serial = 0;
 };
 
 // The X11 requests SDL2 does not offer (shapes from rectangles, moves without a round-trip wait,
@@ -51,8 +54,10 @@ public:
     static std::optional<X11Extras> forWindow(SDL_Window* window);
     static XWindowId windowOf(SDL_Window* window);
 
-    // Pointer events of windows of this connection; empty for every other event.
-    static std::optional<XPointerEvent> pointerEvent(const SDL_SysWMmsg& message);
+    // Pointer events of windows of this connection; empty for every other event. SDL takes
+    // motion through the input extension, whose event data lives only while SDL hands the
+    // message out: call this from an event watch, not on a copy polled later.
+    std::optional<XPointerEvent> pointerEvent(const SDL_SysWMmsg& message) const;
     static std::optional<XFocusChange> focusChange(const SDL_SysWMmsg& message);
 
     // A window manager that follows the desktop conventions runs (it moves, stacks, focuses,
@@ -70,8 +75,16 @@ public:
     void raise(XWindowId window);
     // Stacks the windows in this order from the top down (no window manager only).
     void restack(std::span<const XWindowId> topToBottom);
-    void focus(XWindowId window);
-    bool hasFocus(XWindowId window) const;
+    // The focus requests return their request's serial (see XFocusChange).
+    unsigned long focus(XWindowId window);
+    // The serial the next request will carry.
+    unsigned long nextSerial() const;
+    // The window holding the keyboard focus as X says: a window, or kFocusNone or
+    // kFocusPointerRoot; focusTo() gives it back as it was.
+    XWindowId focusedWindow() const;
+    unsigned long focusTo(XWindowId focused);
+    static constexpr XWindowId kFocusNone = 0;
+    static constexpr XWindowId kFocusPointerRoot = 1;
 
     // Every pointer event goes to window until ungrab(); false when another client holds a grab.
     bool grabPointer(XWindowId window);
@@ -98,6 +111,7 @@ private:
     _XDisplay* display_ = nullptr;
     XWindowId root_ = 0;
     int screen_ = 0;
+    int inputOpcode_ = -1;
     bool shapes_ = false;
 };
 
