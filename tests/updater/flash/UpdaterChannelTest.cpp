@@ -6,6 +6,7 @@
 #include "platform/core/Window.h"
 #include "updater/flash/CUSBDriver.h"
 #include "updater/flash/IAP_CUSBDriver.h"
+#include "updater/flash/UpdateFlow.h"
 #include "updater/flash/UpdaterMessages.h"
 
 #include <gtest/gtest.h>
@@ -248,6 +249,78 @@ TEST_F(UpdaterChannelTest, EveryReportIsTracedAndPlugEventsToo) {
     EXPECT_TRUE(lines[1].starts_with("ID:3,pBuffer=")) << lines[1];
     EXPECT_TRUE(lines[1].ends_with(" , Length=41\n")) << lines[1];
     EXPECT_EQ(lines[2], "00 42 20 00 00 03 00 00 01\n");
+}
+
+// Counts the channel reports it hands to the flow.
+class CountingDialog : public core::Window, public UpdaterView {
+public:
+    ~CountingDialog() override {
+        flow.reset();
+        destroy();
+    }
+    void setControls(bool, bool) override { ++controls; }
+    void setProgress(int) override {}
+    void setKeyboardVersionText(const std::u16string&) override {}
+    void setImageName(const std::u16string&) override {}
+    void showRefused() override { ++refused; }
+    void show(const UserMessage&) override { ++messages; }
+
+    std::unique_ptr<UpdateFlow> flow;
+    int channelStates = 0;
+    int controls = 0;
+    int refused = 0;
+    int messages = 0;
+
+protected:
+    core::LResult handleMessage(core::MessageId id, core::WParam wParam,
+                                core::LParam lParam) override {
+        channelStates += id == WM_CHANNEL_STATE ? 1 : 0;
+        if (flow) {
+            flow->handleMessage(id, wParam, lParam);
+        }
+        return 0;
+    }
+};
+
+using UpdateFlowWithStandInLayer = UpdaterChannelTest;
+
+TEST_F(UpdateFlowWithStandInLayer, BothChannelsReadyIsWaitedOutAFewTimesWithoutStartingAnything) {
+    FirmwarePackage package;
+    CountingDialog dialog;
+    FlashTiming timing;
+    timing.sleep = [](milliseconds) {};
+    timing.settle = milliseconds(10);
+    dialog.flow =
+        std::make_unique<UpdateFlow>(standInApi(), package, dialog, dialog.handle(), timing);
+    dialog.flow->setDebugOutput({});
+    dialog.flow->state().AutoStart = true;
+    EXPECT_FALSE(dialog.flow->open());
+    notify(dialog.flow->applicationChannel(), arrival(1));
+    notify(dialog.flow->bootloaderChannel(), arrival(1));
+    pumpFor(milliseconds(150));
+    EXPECT_EQ(dialog.channelStates, 2 + RETRY_COUNT) << "each channel once, then the reposts";
+    EXPECT_TRUE(layer_.writes.empty()) << "nothing is sent while both report a keyboard";
+    EXPECT_EQ(dialog.controls + dialog.refused + dialog.messages, 0);
+    EXPECT_TRUE(dialog.flow->state().AutoStart);
+
+    // Once the application channel lets go, the keyboard is read on the bootloader channel;
+    // a keyboard that no image fits is not flashed, even with AutoStart.
+    layer_.onWrite = [&](std::uint32_t index) {
+        std::uint8_t report[65] = {};
+        std::copy(layer_.writes.back().begin(), layer_.writes.back().begin() + 4, report + 1);
+        layer_.callbacks[index](1, report, sizeof report);
+    };
+    notify(dialog.flow->applicationChannel(), removal(1));
+    core::postMessage(dialog.handle(), WM_CHANNEL_STATE, 0, 1);
+    pumpFor(milliseconds(50));
+    ASSERT_FALSE(layer_.writes.empty());
+    EXPECT_EQ(layer_.writes.front()[0], 0x12) << "the firmware information comes first";
+    EXPECT_EQ(dialog.flow->state().SelectedImage, SELECT_LAYOUT_ERROR);
+    EXPECT_EQ(dialog.messages, 1);
+    EXPECT_FALSE(dialog.flow->flashing());
+    for (const auto& write : layer_.writes) {
+        EXPECT_EQ(write[0], 0x12) << "only information was asked for";
+    }
 }
 
 } // namespace
