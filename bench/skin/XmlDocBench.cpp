@@ -7,7 +7,10 @@
 #include <benchmark/benchmark.h>
 #include <pugixml.hpp>
 
+#include <cstdio>
 #include <string>
+#include <string_view>
+#include <vector>
 
 namespace {
 
@@ -102,6 +105,58 @@ void SkinValueLookup(benchmark::State& state) {
 }
 BENCHMARK(SkinValueLookup);
 
+// Prints the ratio of the two load-and-parse times after the table (medians when repeated).
+class RatioReporter : public benchmark::ConsoleReporter {
+public:
+    void ReportRuns(const std::vector<Run>& runs) override {
+        for (const Run& run : runs) {
+            Record(run, "XmlDocLoadAndParse", xmlDoc_);
+            Record(run, "PugixmlParse", pugixml_);
+        }
+        ConsoleReporter::ReportRuns(runs);
+    }
+
+    void Finalize() override {
+        ConsoleReporter::Finalize();
+        if (xmlDoc_.time > 0 && pugixml_.time > 0) {
+            std::printf("load+parse CPU time: XmlDoc %.2f ms, pugixml %.2f ms, ratio %.2f\n",
+                        xmlDoc_.time, pugixml_.time, xmlDoc_.time / pugixml_.time);
+        }
+    }
+
+private:
+    struct Time {
+        double time = 0;
+        bool median = false;
+    };
+
+    static void Record(const Run& run, std::string_view name, Time& time) {
+        if (!run.benchmark_name().starts_with(name) || run.error_occurred) {
+            return;
+        }
+        bool median = run.run_type == Run::RT_Aggregate && run.aggregate_name == "median";
+        if (run.run_type == Run::RT_Aggregate && !median) {
+            return;
+        }
+        if (median || !time.median) {
+            time.time = run.GetAdjustedCPUTime();
+            time.median = median;
+        }
+    }
+
+    Time xmlDoc_;
+    Time pugixml_;
+};
+
 } // namespace
 
-BENCHMARK_MAIN();
+int main(int argc, char** argv) {
+    benchmark::Initialize(&argc, argv);
+    if (benchmark::ReportUnrecognizedArguments(argc, argv)) {
+        return 1;
+    }
+    RatioReporter reporter;
+    benchmark::RunSpecifiedBenchmarks(&reporter);
+    benchmark::Shutdown();
+    return 0;
+}
