@@ -42,9 +42,10 @@ std::u16string SystemMessage(int error) {
     return Utf8ToUtf16(message.substr(0, message.find_first_of("\r\n")));
 }
 
-// The whole file, or the errno that stopped the read.
+// The whole file, or the errno that stopped the read. Opened without blocking so that a path
+// naming a pipe with no writer cannot hang the program.
 int ReadWholeFile(const std::filesystem::path& path, std::string& bytes) {
-    FileDescriptor file(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
+    FileDescriptor file(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
     if (file.get() < 0) {
         return errno;
     }
@@ -65,6 +66,9 @@ int ReadWholeFile(const std::filesystem::path& path, std::string& bytes) {
         ssize_t got = ::read(file.get(), buffer, sizeof buffer);
         if (got < 0 && errno == EINTR) {
             continue;
+        }
+        if (got < 0 && errno == EAGAIN) {
+            return 0;
         }
         if (got < 0) {
             return errno;
