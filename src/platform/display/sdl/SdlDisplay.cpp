@@ -115,7 +115,7 @@ struct SdlDisplay::Native {
     bool topmost = false;
     gfx::Rect rect; // where the layer put it
     gfx::Surface pixels;
-    bool visible = false;   // the layer shows it
+    bool visible = false; // the layer shows it
     bool minimized = false;
     bool mapped = false; // the X window is on the screen
     bool moveArmed = false;
@@ -557,8 +557,8 @@ void SdlDisplay::applyShape(Native& n) {
         }
         return;
     }
-    gfx::Region outline = n.shape ? *n.shape : gfx::Region(gfx::Rect{0, 0, n.rect.width(),
-                                                                     n.rect.height()});
+    gfx::Region outline =
+        n.shape ? *n.shape : gfx::Region(gfx::Rect{0, 0, n.rect.width(), n.rect.height()});
     outline.subtract(n.keyed);
     std::vector<gfx::Rect> rects = outline.rects();
     x11_->setShape(n.xwindow, &rects);
@@ -604,8 +604,7 @@ void SdlDisplay::copyToWindowSurface(Native& n, const std::vector<gfx::Rect>& re
     if (target == nullptr || n.pixels.empty()) {
         return;
     }
-    const gfx::Rect limit =
-        gfx::Rect{0, 0, target->w, target->h}.intersected(n.pixels.bounds());
+    const gfx::Rect limit = gfx::Rect{0, 0, target->w, target->h}.intersected(n.pixels.bounds());
     const Uint32 format = target->format->format;
     // The server ignores the top byte of a 24-bit window: our pixels copy as they are.
     const bool direct = format == SDL_PIXELFORMAT_RGB888 || format == SDL_PIXELFORMAT_ARGB8888;
@@ -615,7 +614,8 @@ void SdlDisplay::copyToWindowSurface(Native& n, const std::vector<gfx::Rect>& re
         if (r.empty()) {
             continue;
         }
-        auto* dst = static_cast<std::uint8_t*>(target->pixels) + std::ptrdiff_t(r.top) * target->pitch +
+        auto* dst = static_cast<std::uint8_t*>(target->pixels) +
+                    std::ptrdiff_t(r.top) * target->pitch +
                     std::ptrdiff_t(r.left) * target->format->BytesPerPixel;
         const gfx::Pixel* src = n.pixels.row(r.top).data() + r.left;
         const int srcPitch = n.pixels.stride() * int(sizeof(gfx::Pixel));

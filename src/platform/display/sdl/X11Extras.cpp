@@ -134,7 +134,8 @@ std::optional<XPointerEvent> X11Extras::pointerEvent(const SDL_SysWMmsg& message
         return out;
     case ButtonPress:
     case ButtonRelease:
-        out.kind = e.type == ButtonPress ? XPointerEvent::Kind::Press : XPointerEvent::Kind::Release;
+        out.kind =
+            e.type == ButtonPress ? XPointerEvent::Kind::Press : XPointerEvent::Kind::Release;
         out.window = e.xbutton.window;
         out.root = {e.xbutton.x_root, e.xbutton.y_root};
         out.button = e.xbutton.button;
@@ -304,10 +305,10 @@ unsigned long X11Extras::focusTo(XWindowId focused) {
 }
 
 bool X11Extras::grabPointer(XWindowId window) {
-    constexpr unsigned mask = ButtonPressMask | ButtonReleaseMask | PointerMotionMask |
-                              EnterWindowMask | LeaveWindowMask;
-    int status = XGrabPointer(xdisplay(display_), window, False, mask, GrabModeAsync,
-                              GrabModeAsync, None, None, CurrentTime);
+    constexpr unsigned mask =
+        ButtonPressMask | ButtonReleaseMask | PointerMotionMask | EnterWindowMask | LeaveWindowMask;
+    int status = XGrabPointer(xdisplay(display_), window, False, mask, GrabModeAsync, GrabModeAsync,
+                              None, None, CurrentTime);
     return status == GrabSuccess;
 }
 
