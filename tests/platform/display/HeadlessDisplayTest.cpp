@@ -1,8 +1,8 @@
 // The headless display on its own: the choice of a display, double clicks, focus handed on,
 // screen composition, idle steps and virtual time.
+#include "platform/display/headless/HeadlessDisplay.h"
 #include "platform/core/Clock.h"
 #include "platform/display/OpenDisplay.h"
-#include "platform/display/headless/HeadlessDisplay.h"
 
 #include <gtest/gtest.h>
 
@@ -40,8 +40,8 @@ TEST(OpenDisplay, ChoosesByNameAndFallsBackWithANote) {
         const char* name;
         const char* backend;
         bool note;
-    } rows[] = {{"headless", "headless", false}, {"sdl", "headless", true},
-                {"nonsense", "headless", true}};
+    } rows[] = {
+        {"headless", "headless", false}, {"sdl", "headless", true}, {"nonsense", "headless", true}};
     for (const Row& r : rows) {
         std::string note;
         auto backend = openDisplay(r.name, note);
@@ -129,7 +129,7 @@ TEST(HeadlessDisplay, ScreenComposesShapesKeysAndAlphaInStackingOrder) {
     d.frameBuffer(below).fill(gfx::makePixel(255, 0, 0, 255)); // blue
     NativeWindowId above = shown(d, Rect::fromSize(10, 0, 20, 20));
     gfx::Surface& px = d.frameBuffer(above);
-    px.fill(gfx::makePixel(255, 255, 0, 0)); // red
+    px.fill(gfx::makePixel(255, 255, 0, 0));           // red
     px.setPixel(0, 0, gfx::makePixel(255, 0, 255, 0)); // green: the key colour
     d.setWindowAlpha(above, 128, gfx::sysColor(0, 255, 0));
     gfx::Region shape(Rect{0, 0, 20, 10});

@@ -349,15 +349,20 @@ bool HeadlessDisplay::pollEvent(DisplayEvent& event) {
 
 void HeadlessDisplay::waitEvents(std::optional<core::Duration> timeout) {
     std::unique_lock lock(mutex_);
-    if (woken_ || !events_.empty()) {
+    if (!events_.empty()) {
         woken_ = false;
         return;
     }
     if (!steps_.empty()) {
         auto step = std::move(steps_.front());
         steps_.pop_front();
+        woken_ = false;
         lock.unlock();
         step();
+        return;
+    }
+    if (woken_) {
+        woken_ = false;
         return;
     }
     if (timeout && options_.clock != nullptr && options_.advanceClockWhenIdle) {
