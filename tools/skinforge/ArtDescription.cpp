@@ -155,8 +155,8 @@ void loadTexts(const std::string& source, Problems& problems, Texts& texts) {
 // Reads one skin description against the style and texts already loaded.
 class SkinReader {
 public:
-    SkinReader(const Style& style, const Texts& texts, Problems& problems)
-        : style_(style), texts_(texts), problems_(problems) {}
+    SkinReader(const Style& style, const Texts& texts, Problems& problems, double scale)
+        : style_(style), texts_(texts), problems_(problems), scaleOverride_(scale) {}
 
     void read(const pugi::xml_node& root, Skin& skin) {
         skin.name = root.attribute("name").value();
@@ -166,6 +166,9 @@ public:
         if (skin.scale <= 0 || skin.scale > 8) {
             problems_.add(root, "scale must lie above 0 and at most 8");
             skin.scale = 1;
+        }
+        if (scaleOverride_ > 0) {
+            skin.scale = scaleOverride_;
         }
         scale_ = skin.scale;
         skin.document = root.attribute("document").value();
@@ -502,6 +505,7 @@ private:
     const Style& style_;
     const Texts& texts_;
     Problems& problems_;
+    double scaleOverride_ = 0;
     double scale_ = 1;
     Window* window_ = nullptr;
     std::set<std::string> outputs_;
@@ -545,7 +549,7 @@ bool isResourceOutput(const std::string& output, std::string* type, int* id) {
 }
 
 LoadResult parseArt(const std::string& styleXml, const std::string& textsXml,
-                    const std::string& skinXml, const std::string& skinName) {
+                    const std::string& skinXml, const std::string& skinName, double scale) {
     LoadResult result;
     Problems styleProblems(result.problems, "style.xml", styleXml);
     loadStyle(styleXml, styleProblems, result.art.style);
@@ -562,11 +566,12 @@ LoadResult parseArt(const std::string& styleXml, const std::string& textsXml,
         skinProblems.add(doc.first_child(), "the root element must be <skin>");
         return result;
     }
-    SkinReader(result.art.style, result.art.texts, skinProblems).read(root, result.art.skin);
+    SkinReader(result.art.style, result.art.texts, skinProblems, scale).read(root, result.art.skin);
     return result;
 }
 
-LoadResult loadArt(const std::filesystem::path& artDir, const std::filesystem::path& skinFile) {
+LoadResult loadArt(const std::filesystem::path& artDir, const std::filesystem::path& skinFile,
+                   double scale) {
     std::vector<std::string> missing;
     std::string style = readFile(artDir / "style.xml", missing);
     std::string texts = readFile(artDir / "texts.xml", missing);
@@ -577,7 +582,7 @@ LoadResult loadArt(const std::filesystem::path& artDir, const std::filesystem::p
         result.problems = missing;
         return result;
     }
-    return parseArt(style, texts, skin, skinPath.filename().string());
+    return parseArt(style, texts, skin, skinPath.filename().string(), scale);
 }
 
 } // namespace skinforge

@@ -109,12 +109,15 @@ struct LoadResult {
 };
 
 // Reads style.xml and texts.xml from artDir, and the skin description skinFile (relative to
-// artDir unless absolute).
-LoadResult loadArt(const std::filesystem::path& artDir, const std::filesystem::path& skinFile);
+// artDir unless absolute). A scale above 0 replaces the description's own, so that one
+// description serves every size folder; the checks hold at the scale used.
+LoadResult loadArt(const std::filesystem::path& artDir, const std::filesystem::path& skinFile,
+                   double scale = 0);
 
 // Loading from texts in memory, for tests; the names only label the messages.
 LoadResult parseArt(const std::string& styleXml, const std::string& textsXml,
-                    const std::string& skinXml, const std::string& skinName = "skin.xml");
+                    const std::string& skinXml, const std::string& skinName = "skin.xml",
+                    double scale = 0);
 
 // Splits an output name "TYPE:ID" into its parts; false for a file output.
 bool isResourceOutput(const std::string& output, std::string* type = nullptr, int* id = nullptr);

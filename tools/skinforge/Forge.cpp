@@ -266,7 +266,7 @@ std::string outputFileName(const std::string& output) {
 
 ForgeResult render(const ForgeOptions& options) {
     ForgeResult result;
-    LoadResult loaded = loadArt(options.artDir, options.skinFile);
+    LoadResult loaded = loadArt(options.artDir, options.skinFile, options.scale);
     if (!loaded.ok()) {
         result.problems = std::move(loaded.problems);
         return result;

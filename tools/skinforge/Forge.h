@@ -17,6 +17,7 @@ struct ForgeOptions {
     std::filesystem::path fontsDir;
     std::filesystem::path outDir;
     std::filesystem::path previewDir; // PNG renderings of every window when not empty
+    double scale = 0;                 // above 0: replaces the description's scale
 };
 
 struct ForgeResult {

@@ -2,13 +2,14 @@
 #include "Forge.h"
 
 #include <cstdio>
-#include <cstring>
+#include <cstdlib>
 #include <string>
 
 namespace {
 
 int usage() {
-    std::fputs("usage: skinforge --art DIR --skin FILE --fonts DIR --out DIR [--preview DIR]\n",
+    std::fputs("usage: skinforge --art DIR --skin FILE --fonts DIR --out DIR [--scale N] "
+               "[--preview DIR]\n",
                stderr);
     return 2;
 }
@@ -33,6 +34,13 @@ int main(int argc, char** argv) {
             options.outDir = value;
         } else if (arg == "--preview") {
             options.previewDir = value;
+        } else if (arg == "--scale") {
+            char* end = nullptr;
+            options.scale = std::strtod(value.c_str(), &end);
+            if (end == value.c_str() || *end != '\0' ||
+                !(options.scale > 0 && options.scale <= 8)) {
+                return usage();
+            }
         } else {
             return usage();
         }

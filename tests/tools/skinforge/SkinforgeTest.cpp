@@ -94,6 +94,8 @@ TEST(Skinforge, ExitCodesAndMessages) {
         {"", 2, "usage: skinforge"},
         {"--art " + kArt.string() + " --skin updater.xml --fonts x", 2, "usage"},
         {updaterArguments(tmp / "o") + " --colour red", 2, "usage"},
+        {updaterArguments(tmp / "o") + " --scale 0", 2, "usage"},
+        {updaterArguments(tmp / "o") + " --scale 1.3x", 2, "usage"},
         {"--art " + kArt.string() + " --skin " + (tmp / "bad.xml").string() + " --fonts " +
              kFonts.string() + " --out " + (tmp / "o").string(),
          1, "skinforge: bad.xml:1: window 'w' needs a section"},
@@ -121,8 +123,8 @@ public:
         </section></texts>)");
         writeFile(tmp_ / "skin.xml", skin);
     }
-    ForgeResult render() const {
-        return skinforge::render({tmp_.path(), "skin.xml", kFonts, {}, {}});
+    ForgeResult render(double scale = 0) const {
+        return skinforge::render({tmp_.path(), "skin.xml", kFonts, {}, {}, scale});
     }
 
 private:
@@ -175,6 +177,13 @@ TEST(Skinforge, ScalesPicturesAndEntriesTogether) {
     // 11*1.3 = 14.3 -> 14, (11+50)*1.3 = 79.3 -> 79: width 65; 31*1.3 = 40.3, 51*1.3 = 66.3.
     EXPECT_NE(ascii.find("<B>B,14,40,65,26,,FALSE</B>"), std::string::npos) << ascii;
     EXPECT_NE(ascii.find("SIZE=\"16\">F,0,0,26,16,,FALSE"), std::string::npos) << ascii;
+
+    // The build's scale replaces the description's.
+    ForgeResult large = art.render(1.8);
+    ASSERT_TRUE(large.ok()) << large.problems.front();
+    lumetta::gfx::LoadedPicture p = lumetta::gfx::loadPicture(large.outputs["JPG:2"]);
+    EXPECT_EQ(p.surface.width(), 362);
+    EXPECT_EQ(p.surface.height(), 108);
 }
 
 TEST(FontSet, ShipsTwoWeightsOfOneCondensedFamilyAndNotoSans) {
