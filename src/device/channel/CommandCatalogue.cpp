@@ -208,6 +208,7 @@ int CommandCatalogue::SelectEffect(const EffectSelectRecord& record) {
 }
 
 int CommandCatalogue::GetEffect(EffectSelectRecord& record) {
+    record = {};
     CommandReport report = makeRequest(CMD_READ, SUB_EFFECT);
     const int result = run(report, true);
     if (result == 0) {
@@ -223,6 +224,7 @@ int CommandCatalogue::SetEffectList(const EffectListRecord& record) {
 }
 
 int CommandCatalogue::GetEffectList(EffectListRecord& record) {
+    record = {};
     CommandReport report = makeRequest(CMD_READ, SUB_EFFECT_LIST);
     const int result = run(report, true);
     if (result == 0) {

@@ -93,8 +93,10 @@ public:
     int GetProfileName(std::uint16_t p, ProfileNameBuffer& out);
 
     int SelectEffect(const EffectSelectRecord& record);
+    // The record is cleared, then filled from a successful answer.
     int GetEffect(EffectSelectRecord& record);
     int SetEffectList(const EffectListRecord& record);
+    // The record is cleared, then filled from a successful answer.
     int GetEffectList(EffectListRecord& record);
     // Sends the five entries after encoding them (levels to device values); layer 1 is the base
     // layer, 2 the multi-layer. The only write without the pacing pause.
