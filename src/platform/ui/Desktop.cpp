@@ -812,7 +812,11 @@ void Desktop::paintTopLevel(Window& window) {
     }
     {
         gfx::Painter painter(*surface);
-        painter.clip(dirty);
+        if (dirty.rectCount() == 1) {
+            painter.clip(dirty.bounds()); // the common case, and cheaper for every child
+        } else {
+            painter.clip(dirty);
+        }
         paintTree(painter, window, true);
     }
     if (composed) {
