@@ -291,7 +291,11 @@ ExitCode runSwitch(const Context& context) {
 
 ExitCode runInfo(const Context& context) {
     return withKeyboard(context, [&](KeyboardLink& link) {
-        const auto description = readFirmwareDescription(link.channel());
+        const auto description =
+            readFirmwareDescription(link.channel(), 15, [] { return interruptRequested(); });
+        if (interruptRequested()) {
+            return fail(context, ExitCode::INTERRUPTED, "interrupted");
+        }
         if (!description) {
             return fail(context, ExitCode::KEYBOARD_ERROR,
                         "the keyboard did not give its firmware information");

@@ -13,10 +13,14 @@ constexpr std::size_t LAYOUT_OFFSET = 20;
 constexpr std::size_t TEXT_OFFSET = 4;
 constexpr std::uint8_t ERASED = 0xFF;
 
-template <class Step> bool tryStep(CommandCatalogue& channel, int tries, Step step) {
+template <class Step>
+bool tryStep(CommandCatalogue& channel, int tries, const std::function<bool()>& stop, Step step) {
     for (int attempt = 0; attempt < tries; ++attempt) {
         if (step() == 0) {
             return true;
+        }
+        if (stop && stop()) {
+            return false;
         }
         channel.sleep(RETRY_SLEEP);
     }
@@ -63,17 +67,19 @@ std::u16string versionRecordText(const FirmwareRecordBlock& record) {
     return text;
 }
 
-std::optional<FirmwareDescription> readFirmwareDescription(CommandCatalogue& channel, int tries) {
+std::optional<FirmwareDescription> readFirmwareDescription(CommandCatalogue& channel, int tries,
+                                                           const std::function<bool()>& stop) {
     FirmwareInfoBlock info{};
-    if (!tryStep(channel, tries, [&] { return channel.ReadFirmwareInfo(info); })) {
+    if (!tryStep(channel, tries, stop, [&] { return channel.ReadFirmwareInfo(info); })) {
         return std::nullopt;
     }
     FirmwareRecordBlock versionRecord{};
-    if (!tryStep(channel, tries, [&] { return channel.ReadFirmwareRecord(0, versionRecord); })) {
+    if (!tryStep(channel, tries, stop,
+                 [&] { return channel.ReadFirmwareRecord(0, versionRecord); })) {
         return std::nullopt;
     }
     FirmwareRecordBlock appRecord{};
-    const bool appRead = tryStep(channel, tries, [&] {
+    const bool appRead = tryStep(channel, tries, stop, [&] {
         std::uint32_t index = 0;
         const int result = channel.ReadFirmwareVersionIndex(index);
         return result | channel.ReadFirmwareRecord(static_cast<std::uint8_t>(index), appRecord);

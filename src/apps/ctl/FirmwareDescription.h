@@ -3,6 +3,7 @@
 #include "device/channel/CommandCatalogue.h"
 
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 
@@ -19,9 +20,10 @@ struct FirmwareDescription {
 
 // Firmware information, version record 0, the record index and the application record, each
 // step tried up to `tries` times with a 500 ms sleep after a failed try. Empty when a step
-// failed every time.
+// failed every time, or when `stop` says so between tries.
 std::optional<FirmwareDescription> readFirmwareDescription(CommandCatalogue& channel,
-                                                           int tries = 15);
+                                                           int tries = 15,
+                                                           const std::function<bool()>& stop = {});
 
 // The UTF-16 text of a version record: a u32 byte length, then the text.
 std::u16string versionRecordText(const FirmwareRecordBlock& record);

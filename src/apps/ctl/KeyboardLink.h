@@ -32,7 +32,7 @@ public:
     // Where the passes show their progress (none: nowhere).
     void showProgressOn(ProgressBar* bar) { bar_ = bar; }
     // Whether the keyboard left while the link was open.
-    bool keyboardLeft() const { return owner_.left; }
+    bool keyboardLeft() const { return owner_.left || !channel_.isConnected(); }
 
 private:
     class Owner : public core::Window {
