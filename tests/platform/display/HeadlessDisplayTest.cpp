@@ -3,10 +3,12 @@
 #include "platform/display/headless/HeadlessDisplay.h"
 #include "platform/core/Clock.h"
 #include "platform/display/OpenDisplay.h"
+#include "platform/gfx/Picture.h"
 
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <filesystem>
 #include <vector>
 
 namespace lumetta::display {
@@ -185,6 +187,27 @@ TEST(HeadlessDisplay, IdleStepsRunBeforeTimeIsMovedOn) {
     d.startTextInput(0, {});
     d.typeText("a");
     EXPECT_EQ(d.pendingEvents(), 1u);
+}
+
+TEST(HeadlessDisplay, WindowsAndTheScreenAreWrittenAsPng) {
+    HeadlessDisplay::Options options;
+    options.screen = {64, 48};
+    HeadlessDisplay d(options);
+    NativeWindowId w = shown(d, Rect::fromSize(8, 8, 20, 10));
+    d.frameBuffer(w).fill(gfx::makePixel(255, 200, 10, 10));
+    std::filesystem::path dir = std::filesystem::temp_directory_path() / "lumetta-headless-png";
+    std::filesystem::create_directories(dir);
+    ASSERT_TRUE(d.saveWindowPng(w, dir / "window.png"));
+    ASSERT_TRUE(d.saveScreenPng(dir / "screen.png"));
+    EXPECT_FALSE(d.saveWindowPng(w + 100, dir / "none.png"));
+    gfx::LoadedPicture window = gfx::loadPictureFile(dir / "window.png");
+    gfx::LoadedPicture screen = gfx::loadPictureFile(dir / "screen.png");
+    ASSERT_TRUE(window.ok() && screen.ok());
+    EXPECT_EQ(window.surface.size(), (gfx::Size{20, 10}));
+    EXPECT_EQ(screen.surface.size(), (gfx::Size{64, 48}));
+    EXPECT_EQ(screen.surface.colorAt(10, 10), gfx::sysColor(200, 10, 10));
+    EXPECT_EQ(screen.surface.pixel(0, 0), HeadlessDisplay::kDesktopPixel);
+    std::filesystem::remove_all(dir);
 }
 
 } // namespace
