@@ -8,7 +8,6 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
-#include <cstring>
 #include <limits>
 
 namespace lumetta::display {
@@ -119,12 +118,18 @@ struct SdlDisplay::Native {
     bool minimized = false;
     bool mapped = false; // the X window is on the screen
     bool moveArmed = false;
+    // The layer paints straight into SDL's window surface: presenting copies nothing.
+    bool direct = false;
+    // SDL's window surface holds everything presented so far.
+    bool surfaceCurrent = false;
     std::optional<gfx::Region> shape;
     std::optional<gfx::SysColor> key;
     gfx::Region keyed; // pixels of the key colour, cut out of the shape
     bool shaped = false;
 
     ~Native() {
+        // The pixels may be SDL's; they go first.
+        pixels = gfx::Surface();
         if (sdl != nullptr) {
             SDL_DestroyWindow(sdl);
         }
@@ -278,7 +283,7 @@ NativeWindowId SdlDisplay::createWindow(const WindowSpec& spec) {
     n->popup = spec.popup;
     n->topmost = spec.topmost;
     n->rect = spec.rect;
-    n->pixels = gfx::Surface(spec.rect.width(), spec.rect.height());
+    makeFrameBuffer(*n);
     if (const Native* owner = find(spec.owner); owner != nullptr && !spec.popup) {
         // Kept above its owner by the manager, and without a task-bar entry of its own.
         SDL_SetWindowModalFor(sdl, owner->sdl);
@@ -329,8 +334,9 @@ void SdlDisplay::setWindowRect(NativeWindowId window, const gfx::Rect& rect) {
     bool resized = rect.size() != n->rect.size();
     n->rect = rect;
     if (resized) {
-        n->pixels = gfx::Surface(rect.width(), rect.height());
+        n->pixels = gfx::Surface();
         SDL_SetWindowSize(n->sdl, std::max(1, rect.width()), std::max(1, rect.height()));
+        makeFrameBuffer(*n);
         n->keyed = gfx::Region();
         applyShape(*n);
     }
@@ -373,7 +379,7 @@ void SdlDisplay::updateMapping(Native& n) {
         if (!managed()) {
             giveFocusBack(holder);
         }
-        presentAll(n);
+        // The server asks for the pixels (Exposed) once the window is on the screen.
         applyStacking();
         return;
     }
@@ -599,37 +605,77 @@ gfx::Surface& SdlDisplay::frameBuffer(NativeWindowId window) {
     return n != nullptr ? n->pixels : none;
 }
 
-void SdlDisplay::copyToWindowSurface(Native& n, const std::vector<gfx::Rect>& rects) {
-    SDL_Surface* target = SDL_GetWindowSurface(n.sdl);
-    if (target == nullptr || n.pixels.empty()) {
+// When SDL's window surface is laid out like ours (32-bit pixels whose top byte the server
+// ignores) and has the window's size, the layer paints straight into it; otherwise into pixels
+// of our own that presenting copies over.
+void SdlDisplay::makeFrameBuffer(Native& n) {
+    n.pixels = gfx::Surface();
+    n.direct = false;
+    n.surfaceCurrent = false;
+    if (n.rect.empty()) {
         return;
     }
-    const gfx::Rect limit = gfx::Rect{0, 0, target->w, target->h}.intersected(n.pixels.bounds());
-    const Uint32 format = target->format->format;
-    // The server ignores the top byte of a 24-bit window: our pixels copy as they are.
-    const bool direct = format == SDL_PIXELFORMAT_RGB888 || format == SDL_PIXELFORMAT_ARGB8888;
+    SDL_Surface* s = SDL_GetWindowSurface(n.sdl);
+    bool sameLayout = s != nullptr && s->format->BytesPerPixel == 4 && s->pitch % 4 == 0 &&
+                      (s->format->format == SDL_PIXELFORMAT_RGB888 ||
+                       s->format->format == SDL_PIXELFORMAT_ARGB8888);
+    if (sameLayout && s->w == n.rect.width() && s->h == n.rect.height()) {
+        n.pixels =
+            gfx::Surface::over(static_cast<gfx::Pixel*>(s->pixels), s->w, s->h, s->pitch / 4);
+        n.direct = !n.pixels.empty();
+        n.surfaceCurrent = n.direct;
+    }
+    if (!n.direct) {
+        n.pixels = gfx::Surface(n.rect.width(), n.rect.height());
+    }
+}
+
+// SDL drops its window surface when the window manager resizes the window; the pixels are kept
+// as our own from then on.
+void SdlDisplay::detachFrameBuffer(Native& n) {
+    if (!n.direct) {
+        n.surfaceCurrent = false;
+        return;
+    }
+    gfx::Surface own = n.pixels.clone();
+    n.pixels = std::move(own);
+    n.direct = false;
+    n.surfaceCurrent = false;
+}
+
+void SdlDisplay::copyToWindowSurface(Native& n, const std::vector<gfx::Rect>& rects) {
+    if (n.pixels.empty()) {
+        return;
+    }
     std::vector<SDL_Rect> updates;
-    for (const gfx::Rect& wanted : rects) {
-        gfx::Rect r = wanted.intersected(limit);
-        if (r.empty()) {
-            continue;
+    if (n.direct) {
+        for (const gfx::Rect& r : rects) {
+            updates.push_back(SDL_Rect{r.left, r.top, r.width(), r.height()});
         }
-        auto* dst = static_cast<std::uint8_t*>(target->pixels) +
-                    std::ptrdiff_t(r.top) * target->pitch +
-                    std::ptrdiff_t(r.left) * target->format->BytesPerPixel;
-        const gfx::Pixel* src = n.pixels.row(r.top).data() + r.left;
+    } else {
+        SDL_Surface* target = SDL_GetWindowSurface(n.sdl);
+        if (target == nullptr) {
+            return;
+        }
+        const gfx::Rect limit =
+            gfx::Rect{0, 0, target->w, target->h}.intersected(n.pixels.bounds());
         const int srcPitch = n.pixels.stride() * int(sizeof(gfx::Pixel));
-        if (direct) {
-            for (int y = 0; y < r.height(); ++y) {
-                std::memcpy(dst + std::ptrdiff_t(y) * target->pitch,
-                            src + std::ptrdiff_t(y) * n.pixels.stride(),
-                            std::size_t(r.width()) * sizeof(gfx::Pixel));
+        for (const gfx::Rect& wanted : rects) {
+            gfx::Rect r = wanted.intersected(limit);
+            if (r.empty()) {
+                continue;
             }
-        } else {
+            auto* dst = static_cast<std::uint8_t*>(target->pixels) +
+                        std::ptrdiff_t(r.top) * target->pitch +
+                        std::ptrdiff_t(r.left) * target->format->BytesPerPixel;
+            const gfx::Pixel* src = n.pixels.row(r.top).data() + r.left;
             SDL_ConvertPixels(r.width(), r.height(), SDL_PIXELFORMAT_ARGB8888, src, srcPitch,
-                              format, dst, target->pitch);
+                              target->format->format, dst, target->pitch);
+            updates.push_back(SDL_Rect{r.left, r.top, r.width(), r.height()});
         }
-        updates.push_back(SDL_Rect{r.left, r.top, r.width(), r.height()});
+        if (rects.size() == 1 && rects.front() == n.pixels.bounds() && limit == n.pixels.bounds()) {
+            n.surfaceCurrent = true;
+        }
     }
     if (n.mapped && !updates.empty()) {
         SDL_UpdateWindowSurfaceRects(n.sdl, updates.data(), int(updates.size()));
@@ -658,7 +704,10 @@ void SdlDisplay::present(NativeWindowId window, const gfx::Region& changed) {
         }
     }
     std::vector<gfx::Rect> rects = area.rects();
-    if (rects.size() > kMaxPresentRects) {
+    if (!n->surfaceCurrent) {
+        // SDL's copy holds nothing yet: all of it, so that later exposures need no copy.
+        rects = {n->pixels.bounds()};
+    } else if (rects.size() > kMaxPresentRects) {
         rects = {area.bounds()};
     }
     copyToWindowSurface(*n, rects);
@@ -666,6 +715,17 @@ void SdlDisplay::present(NativeWindowId window, const gfx::Region& changed) {
 
 void SdlDisplay::presentAll(Native& n) {
     copyToWindowSurface(n, {n.pixels.bounds()});
+}
+
+// The server lost the window's pixels: SDL's copy holds them, unless the window was sized.
+void SdlDisplay::exposed(Native& n) {
+    if (!n.mapped) {
+        return;
+    }
+    if (n.surfaceCurrent && SDL_UpdateWindowSurface(n.sdl) == 0) {
+        return;
+    }
+    presentAll(n);
 }
 
 // --- input ---
@@ -886,9 +946,10 @@ void SdlDisplay::handleWindowEvent(const SDL_WindowEvent& e) {
     }
     switch (e.event) {
     case SDL_WINDOWEVENT_EXPOSED:
-        if (n->mapped) {
-            presentAll(*n);
-        }
+        exposed(*n);
+        return;
+    case SDL_WINDOWEVENT_SIZE_CHANGED:
+        detachFrameBuffer(*n);
         return;
     case SDL_WINDOWEVENT_MOVED: {
         gfx::Point at{e.data1, e.data2};

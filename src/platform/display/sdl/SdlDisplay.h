@@ -113,7 +113,10 @@ private:
     void giveFocusBack(XWindowId holder);
     void applyStacking();
     void applyShape(Native& window);
+    void makeFrameBuffer(Native& window);
+    void detachFrameBuffer(Native& window);
     void presentAll(Native& window);
+    void exposed(Native& window);
     void copyToWindowSurface(Native& window, const std::vector<gfx::Rect>& rects);
     void requestFocus(Native& window, bool report);
     void focusNext(NativeWindowId leaving);
