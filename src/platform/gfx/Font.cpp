@@ -3,32 +3,39 @@
 
 namespace lumetta::gfx {
 
-Font::Font() : data_(detail::TextEngine::instance().font(FontSpec{})) {}
+Font::Font() = default;
+
+const detail::FontData& Font::data() const {
+    if (data_ == nullptr) {
+        data_ = detail::TextEngine::instance().font(FontSpec{});
+    }
+    return *data_;
+}
 
 Font Font::create(const FontSpec& spec) {
     return Font(detail::TextEngine::instance().font(spec));
 }
 
 const FontSpec& Font::spec() const {
-    return data_->spec;
+    return data().spec;
 }
 bool Font::faceFound() const {
-    return data_->found;
+    return data().found;
 }
 const std::string& Font::family() const {
-    return data_->family;
+    return data().family;
 }
 int Font::cellHeight() const {
-    return data_->cellHeight;
+    return data().cellHeight;
 }
 int Font::ascent() const {
-    return data_->ascent;
+    return data().ascent;
 }
 int Font::descent() const {
-    return data_->descent;
+    return data().descent;
 }
 std::uint64_t Font::id() const {
-    return data_->id;
+    return data().id;
 }
 
 } // namespace lumetta::gfx

@@ -27,7 +27,7 @@ struct FontSpec {
 // font from a cache, so code that makes a font on every paint costs one lookup.
 class Font {
 public:
-    Font(); // the default face at the default height
+    Font(); // the default face at the default height; looked up when first used
     static Font create(const FontSpec& spec);
     static Font create(std::string face, int height, int weight = 400) {
         return create(FontSpec{std::move(face), height, weight});
@@ -45,13 +45,15 @@ public:
     // Identifies the font in caches; fonts made from equal specs share it.
     std::uint64_t id() const;
 
-    const detail::FontData& data() const { return *data_; }
+    const detail::FontData& data() const;
 
     friend bool operator==(const Font& a, const Font& b) { return a.id() == b.id(); }
 
 private:
     explicit Font(std::shared_ptr<const detail::FontData> data) : data_(std::move(data)) {}
-    std::shared_ptr<const detail::FontData> data_;
+    // Null for a default font until it is used, so that a painter that draws no text never
+    // starts the text engine (fontconfig's set-up is most of a program's first frame).
+    mutable std::shared_ptr<const detail::FontData> data_;
 };
 
 } // namespace lumetta::gfx

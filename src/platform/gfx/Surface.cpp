@@ -23,6 +23,26 @@ Surface::Surface(int width, int height) {
     data_ = reinterpret_cast<Pixel*>(cairo_image_surface_get_data(s));
 }
 
+Surface Surface::over(Pixel* pixels, int width, int height, int stride) {
+    Surface out;
+    if (pixels == nullptr || width <= 0 || height <= 0 || width > kMaxSurfaceSide ||
+        height > kMaxSurfaceSide || stride < width) {
+        return out;
+    }
+    cairo_surface_t* s = cairo_image_surface_create_for_data(
+        reinterpret_cast<unsigned char*>(pixels), CAIRO_FORMAT_ARGB32, width, height, stride * 4);
+    if (cairo_surface_status(s) != CAIRO_STATUS_SUCCESS) {
+        cairo_surface_destroy(s);
+        return out;
+    }
+    out.surface_ = s;
+    out.width_ = width;
+    out.height_ = height;
+    out.stride_ = stride;
+    out.data_ = pixels;
+    return out;
+}
+
 Surface::~Surface() {
     if (surface_ != nullptr) {
         cairo_surface_destroy(surface_);

@@ -24,6 +24,9 @@ public:
     // Transparent black pixels; empty when a side is not positive or above kMaxSurfaceSide,
     // or memory is short.
     Surface(int width, int height);
+    // A surface over pixels it does not own, such as a display's framebuffer: stride counts
+    // pixels, and the memory must outlive the surface. Empty when a size is out of range.
+    static Surface over(Pixel* pixels, int width, int height, int stride);
     ~Surface();
     Surface(Surface&& other) noexcept;
     Surface& operator=(Surface&& other) noexcept;
