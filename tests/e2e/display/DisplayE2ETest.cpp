@@ -224,5 +224,37 @@ TEST_F(DisplayE2E, DraggingTheBodyMovesTheWindow) {
     }
 }
 
+// The layer's own modal windows on the desktop: the message box and the built-in save dialog
+// show as real windows over the probe, take keys and clicks, and give their answers back.
+TEST_F(DisplayE2E, MessageBoxAndSaveDialogShowAsRealWindows) {
+    probe_->writeLine("message");
+    std::string found;
+    ASSERT_EQ(
+        server_.xdotool({"search", "--sync", "--onlyvisible", "--name", "^Lumetta probe message$"},
+                        &found),
+        0);
+    // The probe is disabled meanwhile: its button takes no click.
+    xdotool({"mousemove", std::to_string(layout_.button.x), std::to_string(layout_.button.y)});
+    xdotool({"click", "1"});
+    xdotool({"key", "Return"});
+    EXPECT_TRUE(lineExactly("answered 1")) << joined(seen_);
+    for (const std::string& line : seen_) {
+        EXPECT_EQ(line.rfind("clicked", 0), std::string::npos) << line;
+    }
+
+    char pattern[] = "/tmp/lumetta-e2e-XXXXXX";
+    std::filesystem::path folder = mkdtemp(pattern);
+    probe_->writeLine("save " + folder.string());
+    ASSERT_EQ(
+        server_.xdotool({"search", "--sync", "--onlyvisible", "--name", "^Lumetta probe export$"},
+                        &found),
+        0);
+    // The offered name is selected: typing replaces it; the extension is added.
+    xdotool({"type", "--delay", "40", "Wohnzimmer"});
+    xdotool({"key", "Return"});
+    EXPECT_TRUE(lineExactly("chosen " + (folder / "Wohnzimmer.Prf").string())) << joined(seen_);
+    std::filesystem::remove_all(folder);
+}
+
 } // namespace
 } // namespace lumetta::test

@@ -3,14 +3,18 @@
 // overlay above it, on whatever display LUMETTA_DISPLAY chooses. It reports on standard output,
 // one line each:
 //   ready <x> <y> <width> <height> <button x> <button y> <edit x> <edit y> <overlay x> <overlay y>
-//   clicked <count> | text <edit text> | at <x> <y> <width> <height>
-// and takes commands on standard input: "where" (answered with "at ..."), "quit" (or the end of
-// the input).
+//   clicked <count> | text <edit text> | at <x> <y> <width> <height> | answered <code>
+//   | chosen <path> | cancelled
+// and takes commands on standard input: "where" (answered with "at ..."), "message" (a message
+// box, "answered" once it is closed), "save <folder>" (the built-in save dialog starting there,
+// "chosen" or "cancelled"), "quit" (or the end of the input).
 #include "platform/core/EventLoop.h"
 #include "platform/display/OpenDisplay.h"
+#include "platform/filedialogs/FileDialog.h"
 #include "platform/gfx/Painter.h"
 #include "platform/ui/Desktop.h"
 #include "platform/ui/EditField.h"
+#include "platform/ui/MessageBox.h"
 #include "platform/ui/PushButton.h"
 #include "platform/ui/Window.h"
 
@@ -19,6 +23,7 @@
 
 #include <atomic>
 #include <iostream>
+#include <mutex>
 #include <string>
 #include <thread>
 
@@ -32,6 +37,12 @@ constexpr int kButtonId = 1;
 constexpr int kEditId = 2;
 constexpr ui::MessageId kWhere = 0x0401;
 constexpr ui::MessageId kQuit = 0x0402;
+constexpr ui::MessageId kMessage = 0x0403;
+constexpr ui::MessageId kSave = 0x0404;
+
+// The folder of the latest "save" command, handed from the reading thread.
+std::mutex saveMutex;
+std::string saveFolder;
 constexpr int kCorner = 24;
 
 // Colours the test looks for in screenshots.
@@ -98,10 +109,34 @@ protected:
             loop_.exit(0);
             return 0;
         }
+        if (id == kMessage) {
+            int code = ui::messageBox(this, "The keyboard is ready.", "Lumetta probe message");
+            say("answered " + std::to_string(code));
+            return 0;
+        }
+        if (id == kSave) {
+            save();
+            return 0;
+        }
         return ui::Window::windowProc(id, wParam, lParam);
     }
 
     void onClose() override { loop_.exit(0); }
+
+    void save() {
+        filedialogs::FileDialogRequest request;
+        request.kind = filedialogs::FileDialogRequest::Kind::Save;
+        request.title = "Lumetta probe export";
+        {
+            std::lock_guard lock(saveMutex);
+            request.folder = saveFolder;
+        }
+        request.proposedName = "Profile 1";
+        request.defaultExtension = ".Prf";
+        request.filters = filedialogs::parseFilterString("Profile File(*.Prf)|*.Prf|");
+        auto chosen = filedialogs::runFileDialog(request, this, filedialogs::Chooser::BuiltIn);
+        say(chosen ? "chosen " + chosen->string() : std::string("cancelled"));
+    }
 
 private:
     core::EventLoop& loop_;
@@ -158,6 +193,14 @@ void readCommands(ui::WindowHandle target, const std::atomic<bool>& stop) {
             }
             if (line == "where") {
                 core::postMessage(target, kWhere);
+            } else if (line == "message") {
+                core::postMessage(target, kMessage);
+            } else if (line.rfind("save ", 0) == 0) {
+                {
+                    std::lock_guard lock(saveMutex);
+                    saveFolder = line.substr(5);
+                }
+                core::postMessage(target, kSave);
             }
         }
     }

@@ -413,14 +413,15 @@ void SdlDisplay::raiseWindow(NativeWindowId window) {
 }
 
 // Puts the X windows in the order the layer wants: normal windows, then topmost ones, each
-// band in order_. A window manager stacks managed windows itself (it keeps owned windows and
-// topmost ones in place); we only ask it to raise, and raise our unmanaged pop-ups over them.
+// band in order_ (pop-ups are no band of their own: a dialog raised after a pop-up covers it).
+// A window manager stacks managed windows itself (it keeps owned windows and topmost ones in
+// place); it is only asked to raise them in that order, and our unmanaged pop-ups with them.
 void SdlDisplay::applyStacking() {
     std::vector<XWindowId> topToBottom;
     for (bool topmost : {true, false}) {
         for (auto it = order_.rbegin(); it != order_.rend(); ++it) {
             const Native* n = find(*it);
-            if (n->mapped && (n->topmost || n->popup) == topmost) {
+            if (n->mapped && n->topmost == topmost) {
                 topToBottom.push_back(n->xwindow);
             }
         }

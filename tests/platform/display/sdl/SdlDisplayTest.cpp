@@ -374,6 +374,12 @@ TEST_F(SdlDisplayTest, PopupsShowWhereAskedAndNeverTakeTheFocus) {
     std::string focused;
     ASSERT_EQ(server_.xdotool({"getwindowfocus"}, &focused), 0);
     EXPECT_EQ(std::stoul(focused), display_->x11Window(main));
+
+    // A window shown later (a dialog) covers the pop-up: pop-ups are no band of their own.
+    WindowSpec dialog;
+    dialog.owner = main;
+    shown(Rect::fromSize(340, 240, 60, 60), kGreen, dialog);
+    EXPECT_EQ(rgbAt(screen(), {360, 260}), kGreen);
 }
 
 TEST_F(SdlDisplayTest, StackingKeepsTopmostAndOwnedWindowsAbove) {
