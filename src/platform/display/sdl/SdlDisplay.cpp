@@ -308,16 +308,15 @@ void SdlDisplay::destroyWindow(NativeWindowId window) {
     if (moving_ == window) {
         moving_ = 0;
     }
-    if (pointerWindow_ == window) {
-        pointerWindow_ = 0;
-    }
-    bool focused = active_ == window;
-    windows_.erase(window);
-    std::erase(order_, window);
-    std::erase_if(pending_, [&](const DisplayEvent& e) { return e.window == window; });
-    if (focused) {
+    // The focus moves on while the window can still name its owner.
+    if (active_ == window) {
         focusNext(window);
     }
+    // Out of the map before SDL destroys it: SDL reports the destruction to our event watch.
+    auto node = windows_.extract(window);
+    std::erase(order_, window);
+    node = {};
+    std::erase_if(pending_, [&](const DisplayEvent& e) { return e.window == window; });
 }
 
 void SdlDisplay::setWindowTitle(NativeWindowId window, const std::string& title) {
@@ -1047,15 +1046,11 @@ void SdlDisplay::handlePointer(const XPointerEvent& p) {
         }
         [[fallthrough]];
     case XPointerEvent::Kind::Motion:
-        pointerWindow_ = over != nullptr ? over->id : 0;
         emit(std::move(out));
         return;
     case XPointerEvent::Kind::Leave:
         if (p.crossingByGrab || over == nullptr) {
             return;
-        }
-        if (pointerWindow_ == over->id) {
-            pointerWindow_ = 0;
         }
         emit(windowEvent(DisplayEvent::Type::MouseLeft, *over));
         return;

@@ -139,7 +139,6 @@ private:
     unsigned long focusSerial_ = 0;
     NativeWindowId capture_ = 0;
     bool grabbed_ = false;
-    NativeWindowId pointerWindow_ = 0;
     NativeWindowId moving_ = 0; // handed to the window manager, button not yet released
     std::optional<LastPress> lastPress_;
     bool textInput_ = false;
