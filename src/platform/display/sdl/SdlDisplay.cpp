@@ -55,6 +55,8 @@ SDL_HitTestResult SDLCALL answerHitTest(SDL_Window*, const SDL_Point*, void* dat
     return SDL_HITTEST_NORMAL;
 }
 
+// How long a window manager may take to follow a focus request.
+constexpr std::uint64_t kManagerFocusMs = 500;
 // While the window manager moves a window, how often the display looks for the button's release.
 constexpr int kMoveWatchMs = 20;
 // Beyond this many rectangles one bounding rectangle is cheaper to send.
@@ -524,8 +526,12 @@ void SdlDisplay::activateWindow(NativeWindowId window) {
 // request); changes the display makes on its own are.
 void SdlDisplay::requestFocus(Native& n, bool report) {
     if (managed()) {
-        // Asks the manager, which may refuse; its focus notice then tells.
+        // Asks the manager, which may refuse; its focus notice then tells. The manager acts in
+        // its own time, so notices made meanwhile carry no older serial: until ours comes (or
+        // the manager has had time enough), notices for other windows are its juggling.
         focusSerial_ = x11_->nextSerial();
+        focusRequest_ = n.id;
+        focusRequestTicks_ = SDL_GetTicks64();
         SDL_RaiseWindow(n.sdl);
     } else {
         focusSerial_ = x11_->focus(n.xwindow);
@@ -840,6 +846,10 @@ bool SdlDisplay::beginMove(NativeWindowId window) {
     x11_->sendLeftPress(n->xwindow, pointer.root,
                         {pointer.root.x - n->rect.left, pointer.root.y - n->rect.top});
     moving_ = window;
+    // Handled now rather than at the next turn of the loop, so the manager takes over while
+    // the pointer is still where the press was.
+    x11_->sync();
+    SDL_PumpEvents();
     return true;
 }
 
@@ -903,6 +913,7 @@ bool SdlDisplay::pollEvent(DisplayEvent& event) {
     }
     if (pending_.empty()) {
         checkMoveEnded();
+        settleFocus();
     }
     if (pending_.empty()) {
         return false;
@@ -920,6 +931,13 @@ void SdlDisplay::waitEvents(std::optional<core::Duration> timeout) {
     if (moving_ != 0) {
         core::Duration watch = std::chrono::milliseconds(kMoveWatchMs);
         timeout = timeout ? std::min(*timeout, watch) : watch;
+    }
+    if (focusRequest_ != 0) {
+        // Back in time to look where the manager put the focus.
+        std::uint64_t elapsed = SDL_GetTicks64() - focusRequestTicks_;
+        core::Duration left = std::chrono::milliseconds(
+            elapsed > kManagerFocusMs ? 0 : kManagerFocusMs - elapsed + 1);
+        timeout = timeout ? std::min(*timeout, left) : left;
     }
     int ms = -1;
     if (timeout) {
@@ -1012,11 +1030,36 @@ void SdlDisplay::handleWindowEvent(const SDL_WindowEvent& e) {
     }
 }
 
+// While the manager works through our focus requests it moves the focus to and fro; its notices
+// are left alone then, and where the focus ended up is looked up once it has had its time.
+bool SdlDisplay::awaitingManager() const {
+    return focusRequest_ != 0 && SDL_GetTicks64() - focusRequestTicks_ <= kManagerFocusMs;
+}
+
+void SdlDisplay::settleFocus() {
+    if (focusRequest_ == 0 || awaitingManager()) {
+        return;
+    }
+    focusRequest_ = 0;
+    Native* holder = findX(x11_->focusedWindow());
+    NativeWindowId now = holder != nullptr && !holder->popup ? holder->id : 0;
+    if (now == active_) {
+        return;
+    }
+    if (const Native* old = find(active_)) {
+        emit(windowEvent(DisplayEvent::Type::FocusLost, *old));
+    }
+    active_ = now;
+    if (holder != nullptr && now != 0) {
+        emit(windowEvent(DisplayEvent::Type::FocusGained, *holder));
+    }
+}
+
 void SdlDisplay::handleFocus(const XFocusChange& change) {
     Native* n = findX(change.window);
     // Changes made before our latest request took effect are history; popups never hold the
     // focus for the program (SDL focuses whatever it shows when no manager runs).
-    if (n == nullptr || n->popup || change.serial < focusSerial_) {
+    if (n == nullptr || n->popup || change.serial < focusSerial_ || awaitingManager()) {
         return;
     }
     if (!change.gained) {

@@ -104,6 +104,8 @@ private:
     void handleKey(const SDL_KeyboardEvent& event);
     void handlePointer(const XPointerEvent& event);
     void handleFocus(const XFocusChange& change);
+    bool awaitingManager() const;
+    void settleFocus();
     void checkMoveEnded();
     void emit(DisplayEvent event);
     DisplayEvent windowEvent(DisplayEvent::Type type, const Native& window) const;
@@ -137,6 +139,9 @@ private:
     NativeWindowId active_ = 0;
     // Focus notices made before our latest focus request took effect are stale.
     unsigned long focusSerial_ = 0;
+    // With a window manager: the window we asked it to focus, and when.
+    NativeWindowId focusRequest_ = 0;
+    std::uint64_t focusRequestTicks_ = 0;
     NativeWindowId capture_ = 0;
     bool grabbed_ = false;
     NativeWindowId moving_ = 0; // handed to the window manager, button not yet released

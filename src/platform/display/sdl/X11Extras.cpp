@@ -358,4 +358,8 @@ void X11Extras::flush() {
     XFlush(xdisplay(display_));
 }
 
+void X11Extras::sync() {
+    XSync(xdisplay(display_), False);
+}
+
 } // namespace lumetta::display

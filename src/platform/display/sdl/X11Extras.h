@@ -102,6 +102,8 @@ public:
     void sendLeftPress(XWindowId window, gfx::Point root, gfx::Point local);
 
     void flush();
+    // Waits until the server has handled every request and its events are in.
+    void sync();
 
 private:
     explicit X11Extras(_XDisplay* display);
