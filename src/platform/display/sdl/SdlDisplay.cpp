@@ -365,7 +365,9 @@ void SdlDisplay::setWindowRect(NativeWindowId window, const gfx::Rect& rect) {
     bool resized = rect.size() != n->rect.size();
     n->rect = rect;
     if (resized) {
+        // SDL's window surface goes with the old size; so do pixels over it.
         n->pixels = gfx::Surface();
+        n->direct = false;
         SDL_SetWindowSize(n->sdl, std::max(1, rect.width()), std::max(1, rect.height()));
         makeFrameBuffer(*n);
         n->keyed = gfx::Region();
