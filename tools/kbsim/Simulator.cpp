@@ -239,18 +239,18 @@ void Simulator::runDue() {
 }
 
 void Simulator::armTimer() {
-    itimerspec spec{};
+    itimerspec deadline{};
     if (const auto due = device_->nextDue()) {
         const auto ns =
             std::chrono::duration_cast<std::chrono::nanoseconds>(due->time_since_epoch()).count();
         // Zero would disarm the timer; a due time in the past fires at once.
-        spec.it_value.tv_sec = static_cast<time_t>(ns / 1'000'000'000);
-        spec.it_value.tv_nsec = static_cast<long>(ns % 1'000'000'000);
-        if (spec.it_value.tv_sec == 0 && spec.it_value.tv_nsec == 0) {
-            spec.it_value.tv_nsec = 1;
+        deadline.it_value.tv_sec = static_cast<time_t>(ns / 1'000'000'000);
+        deadline.it_value.tv_nsec = static_cast<long>(ns % 1'000'000'000);
+        if (deadline.it_value.tv_sec == 0 && deadline.it_value.tv_nsec == 0) {
+            deadline.it_value.tv_nsec = 1;
         }
     }
-    ::timerfd_settime(timer_.get(), TFD_TIMER_ABSTIME, &spec, nullptr);
+    ::timerfd_settime(timer_.get(), TFD_TIMER_ABSTIME, &deadline, nullptr);
 }
 
 void Simulator::carryOut(DeviceAction& action, KeyboardDevice::TimePoint now) {

@@ -49,7 +49,7 @@ public:
 
     // --- windows ---
     // Created hidden; 0 when the display refuses.
-    virtual NativeWindowId createWindow(const WindowSpec& spec) = 0;
+    virtual NativeWindowId createWindow(const WindowSpec& desc) = 0;
     virtual void destroyWindow(NativeWindowId window) = 0;
     virtual void setWindowTitle(NativeWindowId window, const std::string& title) = 0;
     // Moves and sizes; a new size gives a new framebuffer with undefined pixels.

@@ -12,12 +12,12 @@ const detail::FontData& Font::data() const {
     return *data_;
 }
 
-Font Font::create(const FontSpec& spec) {
-    return Font(detail::TextEngine::instance().font(spec));
+Font Font::create(const FontSpec& desc) {
+    return Font(detail::TextEngine::instance().font(desc));
 }
 
-const FontSpec& Font::spec() const {
-    return data().spec;
+const FontSpec& Font::desc() const {
+    return data().desc;
 }
 bool Font::faceFound() const {
     return data().found;

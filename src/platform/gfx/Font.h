@@ -23,17 +23,17 @@ struct FontSpec {
     friend bool operator==(const FontSpec&, const FontSpec&) = default;
 };
 
-// A font ready for text layout. Cheap to copy; creating the same spec again returns the same
+// A font ready for text layout. Cheap to copy; creating the same description again returns the same
 // font from a cache, so code that makes a font on every paint costs one lookup.
 class Font {
 public:
     Font(); // the default face at the default height; looked up when first used
-    static Font create(const FontSpec& spec);
+    static Font create(const FontSpec& desc);
     static Font create(std::string face, int height, int weight = 400) {
         return create(FontSpec{std::move(face), height, weight});
     }
 
-    const FontSpec& spec() const;
+    const FontSpec& desc() const;
     // True when fontconfig knows the requested face (by family, full or PostScript name);
     // otherwise text falls back to a sans-serif face.
     bool faceFound() const;

@@ -208,7 +208,7 @@ void TextEngine::resolveSize(FontData& f) {
         pango_font_metrics_unref(m);
         g_object_unref(font);
     };
-    int wanted = f.spec.height == 0 ? kDefaultCellHeight : f.spec.height;
+    int wanted = f.desc.height == 0 ? kDefaultCellHeight : f.desc.height;
     double pixels = std::abs(wanted);
     int ascent = 0;
     int descent = 0;
@@ -238,19 +238,19 @@ void TextEngine::resolveSize(FontData& f) {
     f.cellHeight = f.ascent + f.descent;
 }
 
-std::shared_ptr<const FontData> TextEngine::font(const FontSpec& spec) {
+std::shared_ptr<const FontData> TextEngine::font(const FontSpec& desc) {
     std::lock_guard lock(mutex_);
-    auto key = std::make_tuple(spec.face, spec.height, spec.weight, spec.italic, spec.underline);
+    auto key = std::make_tuple(desc.face, desc.height, desc.weight, desc.italic, desc.underline);
     if (auto it = fonts_.find(key); it != fonts_.end()) {
         return it->second;
     }
     auto f = std::make_shared<FontData>();
-    f->spec = spec;
+    f->desc = desc;
     f->id = nextFontId++;
-    ResolvedFace face = resolveFace(spec.face);
+    ResolvedFace face = resolveFace(desc.face);
     f->family = face.family;
     f->found = face.found;
-    int weight = spec.weight == 0 ? 400 : std::clamp(spec.weight, 100, 1000);
+    int weight = desc.weight == 0 ? 400 : std::clamp(desc.weight, 100, 1000);
     // A name that picked one face of a family keeps that face unless bold is asked for.
     if (face.weight != 0 && weight < 600) {
         weight = face.weight;
@@ -260,7 +260,7 @@ std::shared_ptr<const FontData> TextEngine::font(const FontSpec& spec) {
     pango_font_description_set_family(f->description, families.c_str());
     pango_font_description_set_weight(f->description, PangoWeight(weight));
     pango_font_description_set_style(
-        f->description, spec.italic || face.italic ? PANGO_STYLE_ITALIC : PANGO_STYLE_NORMAL);
+        f->description, desc.italic || face.italic ? PANGO_STYLE_ITALIC : PANGO_STYLE_NORMAL);
     resolveSize(*f);
     fonts_.emplace(key, f);
     return f;
@@ -271,7 +271,7 @@ PangoLayout* TextEngine::newLayout(const FontData& font, const std::string& text
     PangoLayout* layout = pango_layout_new(context_);
     pango_layout_set_font_description(layout, font.description);
     PangoAttrList* attrs = pango_attr_list_new();
-    if (font.spec.underline) {
+    if (font.desc.underline) {
         pango_attr_list_insert(attrs, pango_attr_underline_new(PANGO_UNDERLINE_SINGLE));
     }
     for (auto [start, end] : underlines) {

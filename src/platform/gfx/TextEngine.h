@@ -32,7 +32,7 @@ typedef struct _PangoFontDescription PangoFontDescription;
 namespace lumetta::gfx::detail {
 
 struct FontData {
-    FontSpec spec;
+    FontSpec desc;
     std::string family;
     bool found = false;
     int cellHeight = 0;
@@ -51,7 +51,7 @@ class TextEngine {
 public:
     static TextEngine& instance();
 
-    std::shared_ptr<const FontData> font(const FontSpec& spec);
+    std::shared_ptr<const FontData> font(const FontSpec& desc);
     TextExtent measure(const FontData& font, std::string_view text, int width, int height,
                        TextFormat flags);
     // Draws in rect on cr (in cr's current coordinates, clip and all).

@@ -248,15 +248,15 @@ Window* Desktop::hoverWindow() const {
 }
 
 void Desktop::topLevelCreated(Window& window, const CreateParams& params) {
-    display::WindowSpec spec;
-    spec.rect = params.rect;
-    spec.title = params.title;
-    spec.popup = params.popup;
-    spec.topmost = params.topmost;
+    display::WindowSpec desc;
+    desc.rect = params.rect;
+    desc.title = params.title;
+    desc.popup = params.popup;
+    desc.topmost = params.topmost;
     if (Window* owner = window.owner()) {
-        spec.owner = owner->native_;
+        desc.owner = owner->native_;
     }
-    window.native_ = backend_->createWindow(spec);
+    window.native_ = backend_->createWindow(desc);
     if (window.native_ != 0) {
         byNative_[window.native_] = &window;
     }

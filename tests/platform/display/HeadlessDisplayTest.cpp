@@ -29,10 +29,10 @@ std::vector<DisplayEvent> drain(HeadlessDisplay& d) {
 }
 
 NativeWindowId shown(HeadlessDisplay& d, const Rect& rect, NativeWindowId owner = 0) {
-    WindowSpec spec;
-    spec.rect = rect;
-    spec.owner = owner;
-    NativeWindowId id = d.createWindow(spec);
+    WindowSpec desc;
+    desc.rect = rect;
+    desc.owner = owner;
+    NativeWindowId id = d.createWindow(desc);
     d.showWindow(id, true, true);
     return id;
 }

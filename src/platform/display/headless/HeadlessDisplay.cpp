@@ -85,17 +85,17 @@ const HeadlessDisplay::Native* HeadlessDisplay::find(NativeWindowId window) cons
     return it == windows_.end() ? nullptr : &it->second;
 }
 
-NativeWindowId HeadlessDisplay::createWindow(const WindowSpec& spec) {
+NativeWindowId HeadlessDisplay::createWindow(const WindowSpec& desc) {
     std::lock_guard lock(mutex_);
     NativeWindowId id = nextId_++;
     Native native;
     native.info.id = id;
-    native.info.title = spec.title;
-    native.info.rect = spec.rect;
-    native.info.owner = spec.owner;
-    native.info.popup = spec.popup;
-    native.info.topmost = spec.topmost;
-    native.pixels = gfx::Surface(spec.rect.width(), spec.rect.height());
+    native.info.title = desc.title;
+    native.info.rect = desc.rect;
+    native.info.owner = desc.owner;
+    native.info.popup = desc.popup;
+    native.info.topmost = desc.topmost;
+    native.pixels = gfx::Surface(desc.rect.width(), desc.rect.height());
     windows_.emplace(id, std::move(native));
     order_.push_back(id);
     return id;

@@ -63,7 +63,7 @@ public:
     DisplayCapabilities capabilities() const override { return options_.capabilities; }
     gfx::Size screenSize() const override { return options_.screen; }
     core::Clock& clock() override;
-    NativeWindowId createWindow(const WindowSpec& spec) override;
+    NativeWindowId createWindow(const WindowSpec& desc) override;
     void destroyWindow(NativeWindowId window) override;
     void setWindowTitle(NativeWindowId window, const std::string& title) override;
     void setWindowRect(NativeWindowId window, const gfx::Rect& rect) override;

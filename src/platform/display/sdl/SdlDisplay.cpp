@@ -291,18 +291,18 @@ bool SdlDisplay::managed() const {
 
 // --- windows ---
 
-NativeWindowId SdlDisplay::createWindow(const WindowSpec& spec) {
+NativeWindowId SdlDisplay::createWindow(const WindowSpec& desc) {
     Uint32 flags = SDL_WINDOW_HIDDEN | SDL_WINDOW_BORDERLESS;
-    if (spec.popup) {
+    if (desc.popup) {
         // Menus and tooltips: placed by us, no task-bar entry, never managed.
         flags |= SDL_WINDOW_POPUP_MENU | SDL_WINDOW_SKIP_TASKBAR;
     }
-    if (spec.topmost) {
+    if (desc.topmost) {
         flags |= SDL_WINDOW_ALWAYS_ON_TOP;
     }
     SDL_Window* sdl =
-        SDL_CreateWindow(spec.title.c_str(), spec.rect.left, spec.rect.top,
-                         std::max(1, spec.rect.width()), std::max(1, spec.rect.height()), flags);
+        SDL_CreateWindow(desc.title.c_str(), desc.rect.left, desc.rect.top,
+                         std::max(1, desc.rect.width()), std::max(1, desc.rect.height()), flags);
     if (sdl == nullptr) {
         return 0;
     }
@@ -311,16 +311,16 @@ NativeWindowId SdlDisplay::createWindow(const WindowSpec& spec) {
     n->sdl = sdl;
     n->sdlId = SDL_GetWindowID(sdl);
     n->xwindow = X11Extras::windowOf(sdl);
-    n->owner = spec.owner;
-    n->popup = spec.popup;
-    n->topmost = spec.topmost;
-    n->rect = spec.rect;
+    n->owner = desc.owner;
+    n->popup = desc.popup;
+    n->topmost = desc.topmost;
+    n->rect = desc.rect;
     makeFrameBuffer(*n);
-    if (const Native* owner = find(spec.owner); owner != nullptr && !spec.popup) {
+    if (const Native* owner = find(desc.owner); owner != nullptr && !desc.popup) {
         // Kept above its owner by the manager, and without a task-bar entry of its own.
         SDL_SetWindowModalFor(sdl, owner->sdl);
     }
-    if (!spec.popup) {
+    if (!desc.popup) {
         SDL_SetWindowHitTest(sdl, &answerHitTest, &n->moveArmed);
     }
     NativeWindowId id = n->id;

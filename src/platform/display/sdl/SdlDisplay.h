@@ -47,7 +47,7 @@ public:
     const char* name() const override { return "sdl"; }
     DisplayCapabilities capabilities() const override { return capabilities_; }
     gfx::Size screenSize() const override;
-    NativeWindowId createWindow(const WindowSpec& spec) override;
+    NativeWindowId createWindow(const WindowSpec& desc) override;
     void destroyWindow(NativeWindowId window) override;
     void setWindowTitle(NativeWindowId window, const std::string& title) override;
     void setWindowRect(NativeWindowId window, const gfx::Rect& rect) override;

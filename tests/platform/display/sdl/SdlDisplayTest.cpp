@@ -235,10 +235,10 @@ TEST_F(SdlDisplayTest, WaitingEndsOnWakeFromAnotherThreadAndOnTimeout) {
 
 TEST_F(SdlDisplayTest, PopupsShowWhereAskedAndNeverTakeTheFocus) {
     NativeWindowId main = shown(Rect::fromSize(100, 100, 300, 200), kBlue);
-    WindowSpec spec;
-    spec.popup = true;
-    spec.owner = main;
-    NativeWindowId popup = shown(Rect::fromSize(350, 250, 80, 40), kRed, spec);
+    WindowSpec desc;
+    desc.popup = true;
+    desc.owner = main;
+    NativeWindowId popup = shown(Rect::fromSize(350, 250, 80, 40), kRed, desc);
     display_->activateWindow(popup);
     gfx::Surface shot = screen();
     EXPECT_EQ(rgbAt(shot, {360, 260}), kRed);
@@ -289,9 +289,9 @@ TEST_F(SdlDisplayTest, MinimisingWithoutWindowManagerHidesAndRestoreBringsBack) 
 TEST_F(SdlDisplayTest, HidingTheActiveWindowHandsTheFocusToItsOwner) {
     NativeWindowId owner = shown(Rect::fromSize(100, 100, 300, 300), kBlue);
     NativeWindowId other = shown(Rect::fromSize(500, 100, 100, 100), kGreen);
-    WindowSpec spec;
-    spec.owner = owner;
-    NativeWindowId dialog = shown(Rect::fromSize(150, 150, 100, 100), kRed, spec);
+    WindowSpec desc;
+    desc.owner = owner;
+    NativeWindowId dialog = shown(Rect::fromSize(150, 150, 100, 100), kRed, desc);
     settle();
     // The program's own activations are not echoed back.
     for (const DisplayEvent& e : events_) {

@@ -61,9 +61,9 @@ protected:
     // Programs of the desktop (a window manager, a compositor) that start before the display.
     virtual void startDesktop() {}
 
-    NativeWindowId window(Rect rect, unsigned rgb, WindowSpec spec = {}) {
-        spec.rect = rect;
-        NativeWindowId id = display_->createWindow(spec);
+    NativeWindowId window(Rect rect, unsigned rgb, WindowSpec desc = {}) {
+        desc.rect = rect;
+        NativeWindowId id = display_->createWindow(desc);
         EXPECT_NE(id, 0u);
         fill(id, rgb);
         return id;
@@ -75,9 +75,9 @@ protected:
         display_->present(id, gfx::Region(fb.bounds()));
     }
 
-    NativeWindowId shown(Rect rect, unsigned rgb, WindowSpec spec = {}) {
-        NativeWindowId id = window(rect, rgb, spec);
-        display_->showWindow(id, true, !spec.popup);
+    NativeWindowId shown(Rect rect, unsigned rgb, WindowSpec desc = {}) {
+        NativeWindowId id = window(rect, rgb, desc);
+        display_->showWindow(id, true, !desc.popup);
         return id;
     }
 
