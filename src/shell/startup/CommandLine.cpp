@@ -1,5 +1,7 @@
 #include "shell/startup/CommandLine.h"
 
+#include "platform/os/AsciiCase.h"
+
 #include <algorithm>
 #include <cstdint>
 #include <string_view>
@@ -10,13 +12,7 @@ namespace lumetta {
 namespace {
 
 std::string lower(std::string_view text) {
-    std::string out(text);
-    for (auto& c : out) {
-        if (c >= 'A' && c <= 'Z') {
-            c = static_cast<char>(c - 'A' + 'a');
-        }
-    }
-    return out;
+    return os::asciiLower(text);
 }
 
 // Blanks, an optional sign, digits; 0 without digits, saturating at the int range.

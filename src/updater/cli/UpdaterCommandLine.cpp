@@ -1,5 +1,7 @@
 #include "updater/cli/UpdaterCommandLine.h"
 
+#include "platform/os/AsciiCase.h"
+
 #include <algorithm>
 #include <cstdint>
 #include <string_view>
@@ -9,13 +11,7 @@ namespace lumetta {
 namespace {
 
 std::string lower(std::string_view text) {
-    std::string out(text);
-    for (auto& c : out) {
-        if (c >= 'A' && c <= 'Z') {
-            c = static_cast<char>(c - 'A' + 'a');
-        }
-    }
-    return out;
+    return os::asciiLower(text);
 }
 
 bool asksForHelp(std::string_view word) {
